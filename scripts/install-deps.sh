@@ -8,7 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev libgl-dev
   libpq-dev postgresql
-  libfmt-dev libcurl4-openssl-dev nlohmann-json3-dev
+  libfmt-dev libcurl4-openssl-dev nlohmann-json3-dev libcli11-dev
   libxml2-dev libxml2-utils libxmlsec1-dev xmlsec1 libssl-dev openssl
   libsqlite3-dev sqlite3
   python3

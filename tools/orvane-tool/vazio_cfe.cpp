@@ -1,0 +1,5 @@
+#include "Comandos.h"
+
+namespace orvtool {
+void registrarComandosCfe(CLI::App&) {}
+} // namespace orvtool

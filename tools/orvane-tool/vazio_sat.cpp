@@ -1,0 +1,5 @@
+#include "Comandos.h"
+
+namespace orvtool {
+void registrarComandosSat(CLI::App&) {}
+} // namespace orvtool
