@@ -2,8 +2,9 @@
 // INI files read and written with the Windows private-profile rules: section and key names match
 // without regard to case, a missing file, section or key gives the default, the first
 // occurrence of a key wins, values are trimmed and read up to 2047 characters, one pair of
-// surrounding double quotes is removed, files in Windows-1252 or UTF-8 are read (values come out
-// as UTF-8). Writing a key rewrites only that key and keeps the rest of the file as it was.
+// matching surrounding quotes (double, or single as the platform also does) is removed, files
+// in Windows-1252 or UTF-8 are read (values come out as UTF-8). Writing a key rewrites only that
+// key and keeps the rest of the file as it was.
 // Serves Orvane.ini, ZVCFGCFI.INI and the sale INI files.
 
 #include <string>
@@ -57,6 +58,9 @@ private:
         bool ehChave = false;
     };
     void carregar(std::string_view conteudo);
+    static Linha analisar(std::string bruta);
+    // Index of the first line of the key in the first matching section(s); -1 when missing.
+    long indiceChave(std::string_view secao, std::string_view chave) const;
     const Linha* achar(std::string_view secao, std::string_view chave) const;
     bool salvar() const;
 
@@ -65,6 +69,8 @@ private:
     bool fUtf8 = false;      // the file was UTF-8 (kept on writing)
     bool fBom = false;       // it started with a byte-order mark
     bool fEmMemoria = false;
+    bool fCrLf = true;       // lines end in CR LF (kept on writing; new files get CR LF)
+    bool fQuebraFinal = true; // the last line ends with a line break
 };
 
 } // namespace orv
