@@ -4,6 +4,9 @@
 
 #include <iconv.h>
 
+#include <cctype>
+#include <cerrno>
+
 #include <cstring>
 
 namespace satemu {
