@@ -11,8 +11,14 @@ PACKAGES=(
   libfmt-dev libcurl4-openssl-dev nlohmann-json3-dev libcli11-dev
   libxml2-dev libxml2-utils libxmlsec1-dev xmlsec1 libssl-dev openssl
   libsqlite3-dev sqlite3
-  python3
+  python3 locales
 )
+
+# A comma-decimal locale, so that tests can show that number text never follows the locale.
+gerar_locale() {
+  locale -a 2>/dev/null | grep -qi '^pt_BR\.utf-\?8$' && return 0
+  ${SUDO:-} localedef -i pt_BR -f UTF-8 pt_BR.UTF-8 || echo "install-deps: pt_BR.UTF-8 not generated"
+}
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -20,6 +26,7 @@ for p in "${PACKAGES[@]}"; do
 done
 if [ ${#missing[@]} -eq 0 ]; then
   echo "install-deps: all packages present"
+  gerar_locale
   exit 0
 fi
 
@@ -28,3 +35,4 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+gerar_locale
