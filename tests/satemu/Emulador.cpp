@@ -111,6 +111,17 @@ std::vector<std::string> campos(const char* resposta)
     return r;
 }
 
+char digitoVerificador(const std::string& k43)
+{
+    int soma = 0;
+    for (int i = 42, peso = 2; i >= 0; --i) {
+        soma += (k43[i] - '0') * peso;
+        peso = peso == 9 ? 2 : peso + 1;
+    }
+    int dv = 11 - soma % 11;
+    return static_cast<char>('0' + (dv >= 10 ? 0 : dv));
+}
+
 std::string base64Decodificado(const std::string& b64)
 {
     if (b64.empty() || b64.size() % 4 != 0) return {};

@@ -71,6 +71,8 @@ std::string cancelamentoXml(const std::string& chCanc, const std::string& cnpjSh
                             const std::string& signAC = kSignAC);
 
 std::vector<std::string> campos(const char* resposta);
+// Check digit of a 43-digit access key, written apart from the device's own code.
+char digitoVerificador(const std::string& k43);
 std::string base64Decodificado(const std::string& b64);
 // Text of every node the XPath expression selects.
 std::vector<std::string> xpath(const std::string& xml, const std::string& expressao);

@@ -11,18 +11,6 @@
 
 namespace {
 
-// Check digit of the access key, written apart from the device's own code.
-char digitoVerificador(const std::string& k43)
-{
-    int soma = 0;
-    for (int i = 42, peso = 2; i >= 0; --i) {
-        soma += (k43[i] - '0') * peso;
-        peso = peso == 9 ? 2 : peso + 1;
-    }
-    int dv = 11 - soma % 11;
-    return static_cast<char>('0' + (dv >= 10 ? 0 : dv));
-}
-
 int xmlsecVerifica(const std::string& arquivo, const std::string& opcoes)
 {
     std::string cmd = "xmlsec1 --verify " + opcoes + " --id-attr:Id infCFe '" + arquivo + "' >/dev/null 2>&1";
