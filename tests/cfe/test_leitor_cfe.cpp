@@ -91,7 +91,6 @@ TEST(LeitorCFe, ReadsEveryGroupOfAnAuthorisedCoupon) {
     const TDetCollectionItem& i2 = cfe.Det[1];
     EXPECT_TRUE(i2.Prod.EhCombustivel);
     EXPECT_EQ(i2.Prod.indRegra, TindRegra::irTruncamento);
-    EXPECT_EQ(i2.Prod.cANP, 210203001);
     EXPECT_EQ(i2.Imposto.ICMS.CST, TCSTIcms::cst60);
     EXPECT_EQ(i2.Imposto.PIS.CST, TCstPis::pis99);
     EXPECT_EQ(i2.Imposto.PIS.qBCProd, Currency(10));
@@ -173,6 +172,14 @@ TEST(LeitorCFe, VersionAndQuoteRules) {
         ASSERT_EQ(cfe.Pagto.Count(), 1);
         EXPECT_EQ(cfe.Pagto[0].cMP, TCodigoMP::mpCartaodeDebito);
         EXPECT_EQ(cfe.Pagto[0].cAut, "");
+    }
+    {   // A fuel item of layout 0.10 with its ANP code.
+        TCFe cfe;
+        cfe.SetXMLString(autorizado("0.10", "<det nItem=\"1\"><prod><indRegra>T</indRegra>"
+                                            "<cANP>210203001</cANP></prod></det><total/>"));
+        ASSERT_EQ(cfe.Det.Count(), 1);
+        EXPECT_TRUE(cfe.Det[0].Prod.EhCombustivel);
+        EXPECT_EQ(cfe.Det[0].Prod.cANP, 210203001);
     }
     {   // Layout 0.09 reads cAut.
         TCFe cfe;
