@@ -3,7 +3,8 @@
 // Every variant records its last call and can be told the next answers:
 //   FalsoUltimaChamada()        "Command|arg|arg..." of the last call, "<NULL>" for a null pointer
 //   FalsoDefinirResposta(text)  the answer of every next call; "{s}" becomes the session number;
-//                               null or empty restores the default answer
+//                               "{nulo}" answers a null pointer; null or empty restores the
+//                               default answer
 
 #include <string>
 
@@ -25,6 +26,8 @@ void arg(int v) { gChamada += "|" + std::to_string(v); }
 
 const char* responder(int sessao, const char* codigo) {
     std::string s = std::to_string(sessao);
+    if (gModelo == "{nulo}")
+        return nullptr;
     if (gModelo.empty()) {
         gBuffer = s + "|" + codigo + "|0000|" FALSO_MENSAGEM "|0||";
     } else {

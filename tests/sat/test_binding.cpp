@@ -49,7 +49,8 @@ TEST(Binding, SemConsultarUltimaSessaoFiscalInicializaEOComandoFalhaSemChamar) {
     EXPECT_EQ(falso.ultimaChamada().rfind("ConsultarSAT|", 0), 0u);
     EXPECT_FALSE(sat.AguardandoResposta());
     // The component is still usable afterwards.
-    EXPECT_EQ(sat.ConsultarSAT(), std::to_string(sat.numeroSessao()) + "|08000|0000|Operacao realizada|0||");
+    std::string resposta = sat.ConsultarSAT();
+    EXPECT_EQ(resposta, std::to_string(sat.numeroSessao()) + "|08000|0000|Operacao realizada|0||");
 }
 
 TEST(Binding, NomeDaBibliotecaAusenteOuVazio) {
