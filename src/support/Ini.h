@@ -27,7 +27,8 @@ public:
     // The value as an integer (decimal, or hexadecimal with "0x"/"$"); the default when the
     // value is missing or not a number.
     int ReadInteger(std::string_view secao, std::string_view chave, int padrao = 0) const;
-    // "1"/"0" as the platform writes them; other texts: true for "true"/"sim"/"s", else default.
+    // "1"/"0" as the platform writes them (any other integer: true); "true"/"sim"/"s"/"yes" and
+    // "false"/"nao"/"não"/"n"/"no" without regard to case; any other text: the default.
     bool ReadBool(std::string_view secao, std::string_view chave, bool padrao = false) const;
     // A decimal with point or comma; the default when missing or not a number.
     double ReadFloat(std::string_view secao, std::string_view chave, double padrao = 0) const;
