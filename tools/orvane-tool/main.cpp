@@ -13,6 +13,10 @@ int codigoSaida = 0;
 int main(int argc, char** argv) {
     CLI::App app{"orvane-tool: documentos CF-e e comandos do SAT para técnicos de suporte"};
     app.require_subcommand(1);
+    // Bad usage is reported like any other bad input: one line on stderr.
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return std::string("orvane-tool: ") + e.what() + " (--help para ajuda)\n";
+    });
     orvtool::registrarComandosCfe(app);
     orvtool::registrarComandosSat(app);
     try {
