@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 namespace orv {
@@ -26,8 +27,16 @@ std::size_t acharSemCaixa(std::string_view texto, std::string_view agulha, std::
     if (agulha.empty()) return de <= texto.size() ? de : std::string_view::npos;
     if (texto.size() < agulha.size()) return std::string_view::npos;
     const std::size_t ultimo = texto.size() - agulha.size();
+    const char primeiro = agulha[0];
+    const bool semCaixa = primeiro < 'A' || primeiro > 'Z';  // "<", "/": jump with memchr
     for (std::size_t i = de; i <= ultimo; ++i) {
-        if (maiuscula(texto[i]) != agulha[0]) continue;
+        if (semCaixa) {
+            const void* p = std::memchr(texto.data() + i, primeiro, ultimo - i + 1);
+            if (!p) return std::string_view::npos;
+            i = static_cast<std::size_t>(static_cast<const char*>(p) - texto.data());
+        } else if (maiuscula(texto[i]) != primeiro) {
+            continue;
+        }
         std::size_t k = 1;
         while (k < agulha.size() && maiuscula(texto[i + k]) == agulha[k]) ++k;
         if (k == agulha.size()) return i;

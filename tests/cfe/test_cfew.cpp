@@ -530,3 +530,42 @@ TEST(CFeW, WriterAlerts) {
     EXPECT_FALSE(escritor::municipioIbgeValido(2201910));
     EXPECT_TRUE(escritor::municipioIbgeValido(9999999));
 }
+
+TEST(CFeW, CompleteDocumentSurvivesTheReader) {
+    TCFe c;
+    vendaAutorizada(c, "0.08");
+    c.ide.assinaturaQRCODE = std::string(344, 'Q');
+    c.signature.DigestValue = "ZGln";
+    c.signature.SignatureValue = "c2ln";
+    c.signature.X509Certificate = "Y2VydA==";
+    auto& d2 = c.Det.New();
+    d2.nItem = 2;
+    d2.Prod.cProd = "456";
+    d2.Prod.xProd = "GASOLINA";
+    d2.Prod.CFOP = "5656";
+    d2.Prod.uCom = "L";
+    d2.Prod.qCom = 12.345;
+    d2.Prod.vUnCom = 5.499;
+    d2.Prod.EhCombustivel = true;
+    d2.Prod.vProd = V("67.89");
+    d2.Prod.vItem = V("67.89");
+    d2.Imposto.ICMS.CSOSN = TCSOSNIcms::csosn500;
+    d2.Imposto.PIS.CST = TCstPis::pis99;
+    d2.Imposto.PIS.vBC = V("67.89");
+    d2.Imposto.PIS.pPIS = V("0.0165");
+    d2.Imposto.PIS.vPIS = V("1.12");
+    d2.Imposto.COFINS.CST = TCstCofins::cof04;
+    auto& mp = c.Pagto.New();
+    mp.cMP = TCodigoMP::mpCartaodeDebito;
+    mp.vMP = V("60");
+    mp.cAdmC = 12;
+    c.Pagto.vTroco = V("2.11");
+    c.InfAdic.infCpl = "Volte sempre";
+
+    const std::string primeiro = c.GerarXML(false);
+    TCFe lido;
+    lido.SetXMLString(primeiro);
+    EXPECT_EQ(lido.Det.Count(), 2);
+    EXPECT_EQ(lido.signature.DigestValue, "ZGln");
+    EXPECT_EQ(lido.GerarXML(false), primeiro);
+}
