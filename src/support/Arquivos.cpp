@@ -18,8 +18,7 @@ std::string textoDeCaminho(const fs::path& p) {
 
 std::string incluirBarra(std::string_view caminho) {
     std::string s = trim(caminho);
-    if (!s.empty() && s.back() != PathDelim)
-        s += PathDelim;
+    if (!s.empty() && s.back() != PathDelim) s += PathDelim;
     return s;
 }
 
@@ -29,11 +28,9 @@ bool acrescentar(std::string_view caminho, const std::string& bytes, bool trunca
     try {
         const fs::path p = caminhoFs(caminho);
         std::error_code ec;
-        if (p.has_parent_path())
-            fs::create_directories(p.parent_path(), ec);
+        if (p.has_parent_path()) fs::create_directories(p.parent_path(), ec);
         std::ofstream f(p, std::ios::binary | (truncar ? std::ios::trunc : std::ios::app));
-        if (!f)
-            return false;
+        if (!f) return false;
         f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         f.close();
         return !f.fail();
@@ -58,8 +55,7 @@ bool salvarTexto(std::string_view caminho, std::string_view texto, int pagina) {
         std::size_t i = 0;
         while (i < texto.size()) {
             std::size_t fim = texto.find_first_of("\r\n", i);
-            if (fim == std::string_view::npos)
-                fim = texto.size();
+            if (fim == std::string_view::npos) fim = texto.size();
             linhas.append(texto.substr(i, fim - i));
             linhas += "\r\n";
             if (fim < texto.size() && texto[fim] == '\r' && fim + 1 < texto.size() &&
@@ -70,8 +66,7 @@ bool salvarTexto(std::string_view caminho, std::string_view texto, int pagina) {
         std::string bytes = utf8ParaPagina(linhas, pagina);
         const fs::path p = caminhoFs(caminho);
         std::ofstream f(p, std::ios::binary | std::ios::trunc);
-        if (!f)
-            return false;
+        if (!f) return false;
         f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         f.close();
         std::error_code ec;
@@ -85,12 +80,10 @@ bool apagarArquivo(std::string_view caminho) {
     try {
         const fs::path p = caminhoFs(caminho);
         std::error_code ec;
-        if (!fs::exists(p, ec) && !ec)
-            return true;
+        if (!fs::exists(p, ec) && !ec) return true;
         for (int tentativa = 0; tentativa < 5; ++tentativa) {
             fs::remove(p, ec);
-            if (!fs::exists(p, ec) && !ec)
-                return true;
+            if (!fs::exists(p, ec) && !ec) return true;
         }
         return false;
     } catch (...) {

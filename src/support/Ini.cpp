@@ -18,7 +18,9 @@ namespace {
 // The platform reads a value into a buffer of 2048 bytes, the last one for the terminator.
 constexpr std::size_t kMaxValor = 2047;
 
-bool temQuebra(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool temQuebra(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
 
 // Windows strips one pair of matching quotes (double or single) around the whole value.
 std::string semAspas(std::string v) {
@@ -29,8 +31,7 @@ std::string semAspas(std::string v) {
 
 bool lerArquivo(const std::string& caminho, std::string& conteudo) {
     std::ifstream f(caminho, std::ios::binary);
-    if (!f)
-        return false;
+    if (!f) return false;
     std::ostringstream ss;
     ss << f.rdbuf();
     conteudo = ss.str();
@@ -54,20 +55,16 @@ bool lerInteiro(std::string_view v, int& saida) {
     }
     long long n = 0;
     auto [fim, erro] = std::from_chars(v.data(), v.data() + v.size(), n, base);
-    if (v.empty() || erro != std::errc() || fim != v.data() + v.size())
-        return false;
-    if (negativo)
-        n = -n;
-    if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max())
-        return false;
+    if (v.empty() || erro != std::errc() || fim != v.data() + v.size()) return false;
+    if (negativo) n = -n;
+    if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max()) return false;
     saida = static_cast<int>(n);
     return true;
 }
 
 bool ehAscii(std::string_view s) {
     for (unsigned char c : s)
-        if (c >= 0x80)
-            return false;
+        if (c >= 0x80) return false;
     return true;
 }
 
@@ -75,8 +72,7 @@ bool ehAscii(std::string_view s) {
 
 TIniFile::TIniFile(std::string caminho) : fCaminho(std::move(caminho)) {
     std::string conteudo;
-    if (lerArquivo(fCaminho, conteudo))
-        carregar(conteudo);
+    if (lerArquivo(fCaminho, conteudo)) carregar(conteudo);
 }
 
 TIniFile TIniFile::deTexto(std::string_view texto) {
@@ -89,8 +85,7 @@ TIniFile TIniFile::deTexto(std::string_view texto) {
 void TIniFile::carregar(std::string_view conteudo) {
     fLinhas.clear();
     fBom = conteudo.substr(0, 3) == "\xEF\xBB\xBF";
-    if (fBom)
-        conteudo.remove_prefix(3);
+    if (fBom) conteudo.remove_prefix(3);
     // Plain ASCII stays "ANSI": that is what the platform writes into a new or plain file.
     fUtf8 = fBom || (!ehAscii(conteudo) && ehUtf8Valido(conteudo));
     std::string texto = fUtf8 ? std::string(conteudo) : ansiParaUtf8(conteudo);
@@ -100,11 +95,9 @@ void TIniFile::carregar(std::string_view conteudo) {
     std::size_t ini = 0;
     while (ini < texto.size()) {
         std::size_t fim = texto.find('\n', ini);
-        if (fim == std::string::npos)
-            fim = texto.size();
+        if (fim == std::string::npos) fim = texto.size();
         std::string bruta = texto.substr(ini, fim - ini);
-        if (!bruta.empty() && bruta.back() == '\r')
-            bruta.pop_back();
+        if (!bruta.empty() && bruta.back() == '\r') bruta.pop_back();
         ini = fim + 1;
         fLinhas.push_back(analisar(std::move(bruta)));
     }
@@ -114,8 +107,7 @@ TIniFile::Linha TIniFile::analisar(std::string bruta) {
     Linha l;
     l.bruta = std::move(bruta);
     std::string t = trim(l.bruta);
-    if (t.empty() || t[0] == ';' || t[0] == '#')
-        return l;
+    if (t.empty() || t[0] == ';' || t[0] == '#') return l;
     if (t[0] == '[') {
         // A missing "]" takes the rest of the line, as the platform does.
         std::size_t fecha = t.find(']');
@@ -124,11 +116,9 @@ TIniFile::Linha TIniFile::analisar(std::string bruta) {
         return l;
     }
     std::size_t igual = t.find('=');
-    if (igual == std::string::npos)
-        return l;
+    if (igual == std::string::npos) return l;
     l.chave = trim(t.substr(0, igual));
-    if (l.chave.empty())
-        return l;
+    if (l.chave.empty()) return l;
     l.valor = cortarCaracteres(semAspas(trim(t.substr(igual + 1))), kMaxValor);
     l.ehChave = true;
     return l;
@@ -166,40 +156,32 @@ int TIniFile::ReadInteger(std::string_view secao, std::string_view chave, int pa
 
 bool TIniFile::ReadBool(std::string_view secao, std::string_view chave, bool padrao) const {
     const Linha* l = achar(secao, chave);
-    if (!l)
-        return padrao;
+    if (!l) return padrao;
     const std::string v = minusculas(l->valor);
-    if (v == "true" || v == "sim" || v == "s" || v == "yes")
-        return true;
-    if (v == "false" || v == "nao" || v == "não" || v == "n" || v == "no")
-        return false;
+    if (v == "true" || v == "sim" || v == "s" || v == "yes") return true;
+    if (v == "false" || v == "nao" || v == "não" || v == "n" || v == "no") return false;
     int n = 0;
     return lerInteiro(v, n) ? n != 0 : padrao;
 }
 
 double TIniFile::ReadFloat(std::string_view secao, std::string_view chave, double padrao) const {
     const Linha* l = achar(secao, chave);
-    if (!l || l->valor.empty())
-        return padrao;
+    if (!l || l->valor.empty()) return padrao;
     std::string v = l->valor;
     for (char& c : v)
-        if (c == ',')
-            c = '.';
+        if (c == ',') c = '.';
     const char* p = v.data();
-    if (*p == '+')
-        ++p;
+    if (*p == '+') ++p;
     double d = 0;
     auto [fim, erro] = std::from_chars(p, v.data() + v.size(), d);
-    if (erro != std::errc() || fim != v.data() + v.size())
-        return padrao;
+    if (erro != std::errc() || fim != v.data() + v.size()) return padrao;
     return d;
 }
 
 bool TIniFile::SectionExists(std::string_view secao) const {
     const std::string s = trim(secao);
     for (const Linha& l : fLinhas)
-        if (l.ehSecao && iguaisSemCaixa(l.secao, s))
-            return true;
+        if (l.ehSecao && iguaisSemCaixa(l.secao, s)) return true;
     return false;
 }
 
@@ -210,13 +192,11 @@ bool TIniFile::ValueExists(std::string_view secao, std::string_view chave) const
 std::vector<std::string> TIniFile::ReadSections() const {
     std::vector<std::string> r;
     for (const Linha& l : fLinhas) {
-        if (!l.ehSecao)
-            continue;
+        if (!l.ehSecao) continue;
         bool visto = false;
         for (const auto& s : r)
             visto = visto || iguaisSemCaixa(s, l.secao);
-        if (!visto)
-            r.push_back(l.secao);
+        if (!visto) r.push_back(l.secao);
     }
     return r;
 }
@@ -232,8 +212,7 @@ std::vector<std::string> TIniFile::ReadSection(std::string_view secao) const {
             bool visto = false;
             for (const auto& k : r)
                 visto = visto || iguaisSemCaixa(k, l.chave);
-            if (!visto)
-                r.push_back(l.chave);
+            if (!visto) r.push_back(l.chave);
         }
     }
     return r;
@@ -243,15 +222,14 @@ bool TIniFile::WriteString(std::string_view secao, std::string_view chave, std::
     const std::string s = trim(secao), c = trim(chave);
     // A line break or a misplaced "=" or "]" would write a different file than the one asked for.
     if (s.empty() || c.empty() || temQuebra(s) || temQuebra(c) || temQuebra(valor) ||
-        s.find(']') != std::string::npos || c.find('=') != std::string::npos ||
-        c[0] == '[' || c[0] == ';' || c[0] == '#')
+        s.find(']') != std::string::npos || c.find('=') != std::string::npos || c[0] == '[' ||
+        c[0] == ';' || c[0] == '#')
         return false;
 
     // Another program may have changed the file since it was read: start from what is there now.
     if (!fEmMemoria) {
         std::string conteudo;
-        if (!lerArquivo(fCaminho, conteudo))
-            conteudo.clear();
+        if (!lerArquivo(fCaminho, conteudo)) conteudo.clear();
         carregar(conteudo);
     }
 
@@ -273,8 +251,7 @@ bool TIniFile::WriteString(std::string_view secao, std::string_view chave, std::
         if (inicio >= 0) {
             std::size_t depois = static_cast<std::size_t>(inicio) + 1;
             for (std::size_t k = depois; k < fLinhas.size() && !fLinhas[k].ehSecao; ++k)
-                if (!trim(fLinhas[k].bruta).empty())
-                    depois = k + 1;
+                if (!trim(fLinhas[k].bruta).empty()) depois = k + 1;
             fLinhas.insert(fLinhas.begin() + static_cast<long>(depois), analisar(nova));
         } else {
             if (!fLinhas.empty() && !trim(fLinhas.back().bruta).empty())
@@ -299,8 +276,7 @@ std::string TIniFile::texto() const {
     std::string r;
     for (std::size_t i = 0; i < fLinhas.size(); ++i) {
         r += fLinhas[i].bruta;
-        if (i + 1 < fLinhas.size() || fQuebraFinal)
-            r += eol;
+        if (i + 1 < fLinhas.size() || fQuebraFinal) r += eol;
     }
     return r;
 }
@@ -318,8 +294,7 @@ bool TIniFile::salvar() const {
     temp += ".tmp";
     {
         std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-        if (!f)
-            return false;
+        if (!f) return false;
         f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         f.close();
         if (!f) {

@@ -18,8 +18,7 @@ constexpr std::size_t kMaxResposta = 64 * 1024;
 std::size_t receber(char* dados, std::size_t tamanho, std::size_t n, void* destino) {
     auto* s = static_cast<std::string*>(destino);
     const std::size_t total = tamanho * n;
-    if (s->size() + total > kMaxResposta)
-        return 0; // makes curl stop with a write error
+    if (s->size() + total > kMaxResposta) return 0; // makes curl stop with a write error
     s->append(dados, total);
     return total;
 }
@@ -36,8 +35,7 @@ std::string ipPublico(const std::string& url, long tempoLimiteMs) {
     std::call_once(iniciado, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
-    if (!curl)
-        throw std::runtime_error("Não foi possível iniciar a consulta do IP público");
+    if (!curl) throw std::runtime_error("Não foi possível iniciar a consulta do IP público");
     std::string corpo;
     char erro[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());

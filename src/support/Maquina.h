@@ -54,6 +54,8 @@ enum class Arquitetura { Intel32, Intel64, Outra };
 Arquitetura arquiteturaAtual();
 // Intel32 -> "Win32NT", Intel64 -> "Win64NT", anything else -> "UNKNOWN OS architecture".
 std::string arquiteturaSO(Arquitetura arquitetura);
-inline std::string arquiteturaSO() { return arquiteturaSO(arquiteturaAtual()); }
+inline std::string arquiteturaSO() {
+    return arquiteturaSO(arquiteturaAtual());
+}
 
 } // namespace orv

@@ -25,8 +25,7 @@ namespace {
 // "key path;value name" split, the path without the backslashes at its ends.
 bool separarEntrada(std::string_view entrada, std::string& chave, std::string& nome) {
     const std::size_t pv = entrada.find(';');
-    if (pv == std::string_view::npos)
-        return false;
+    if (pv == std::string_view::npos) return false;
     chave = trim(entrada.substr(0, pv));
     nome = trim(entrada.substr(pv + 1));
     while (!chave.empty() && chave.front() == '\\')
@@ -57,12 +56,10 @@ std::string ipv4(const void* endereco) {
 // The first IPv4 address of an interface that is up, the loopback only when there is no other.
 std::string ipDeInterface() {
     ifaddrs* lista = nullptr;
-    if (getifaddrs(&lista) != 0)
-        return {};
+    if (getifaddrs(&lista) != 0) return {};
     std::string ip, loopback;
     for (ifaddrs* i = lista; i && ip.empty(); i = i->ifa_next) {
-        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET || !(i->ifa_flags & IFF_UP))
-            continue;
+        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET || !(i->ifa_flags & IFF_UP)) continue;
         const std::string este = ipv4(&reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr);
         if (i->ifa_flags & IFF_LOOPBACK)
             loopback = loopback.empty() ? este : loopback;
@@ -77,8 +74,7 @@ std::string ipDeInterface() {
 
 std::string arquivoRegistro() {
     const char* env = std::getenv("ORVANE_REGISTRO");
-    if (env && *env)
-        return env;
+    if (env && *env) return env;
     return pastaExecutavel() + "registro.ini";
 }
 
@@ -125,8 +121,7 @@ bool nomeEIpLocal(std::string& cNome, std::string& cIp, std::string& cErro) {
     // Many systems map their own name to a loopback address; the network address says more.
     if (ip.empty() || ip.starts_with("127.")) {
         const std::string rede = ipDeInterface();
-        if (!rede.empty() && (ip.empty() || !rede.starts_with("127.")))
-            ip = rede;
+        if (!rede.empty() && (ip.empty() || !rede.starts_with("127."))) ip = rede;
     }
     if (ip.empty()) {
         cErro = "Endereço de " + cNome + " não encontrado";
@@ -146,8 +141,7 @@ bool memoriaFisica(TMemoria& mem) {
         return mem.total > 0;
     }
     struct sysinfo si {};
-    if (sysinfo(&si) != 0)
-        return false;
+    if (sysinfo(&si) != 0) return false;
     mem.total = static_cast<std::uint64_t>(si.totalram) * si.mem_unit;
     mem.disponivel = static_cast<std::uint64_t>(si.freeram + si.bufferram) * si.mem_unit;
     return true;
@@ -165,26 +159,23 @@ std::string descricaoSO() {
             if (nome.size() >= 2 && nome.front() == '"' && nome.back() == '"')
                 nome = nome.substr(1, nome.size() - 2);
         }
-    if (nome.empty())
-        nome = u.sysname;
+    if (nome.empty()) nome = u.sysname;
     int maior = 0, menor = 0, build = 0;
     std::sscanf(u.release, "%d.%d.%d", &maior, &menor, &build);
     return formatarDescricaoSO(nome, maior, menor, build, 0,
-                               arquiteturaAtual() == Arquitetura::Intel64 ||
-                                   sizeof(void*) == 8);
+                               arquiteturaAtual() == Arquitetura::Intel64 || sizeof(void*) == 8);
 }
 
-std::string nomeProcessador() { return campoProc("/proc/cpuinfo", "model name"); }
+std::string nomeProcessador() {
+    return campoProc("/proc/cpuinfo", "model name");
+}
 
 Arquitetura arquiteturaAtual() {
     utsname u{};
-    if (uname(&u) != 0)
-        return Arquitetura::Outra;
+    if (uname(&u) != 0) return Arquitetura::Outra;
     const std::string m = u.machine;
-    if (m == "x86_64" || m == "amd64")
-        return Arquitetura::Intel64;
-    if (m == "i386" || m == "i486" || m == "i586" || m == "i686")
-        return Arquitetura::Intel32;
+    if (m == "x86_64" || m == "amd64") return Arquitetura::Intel64;
+    if (m == "i386" || m == "i486" || m == "i586" || m == "i686") return Arquitetura::Intel32;
     return Arquitetura::Outra;
 }
 

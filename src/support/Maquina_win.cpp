@@ -12,8 +12,7 @@ namespace orv {
 namespace {
 
 std::wstring largo(std::string_view utf8) {
-    if (utf8.empty())
-        return {};
+    if (utf8.empty()) return {};
     int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring w(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
@@ -21,8 +20,7 @@ std::wstring largo(std::string_view utf8) {
 }
 
 std::string estreito(std::wstring_view w) {
-    if (w.empty())
-        return {};
+    if (w.empty()) return {};
     int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
                                 nullptr, nullptr);
     std::string s(static_cast<std::size_t>(n), '\0');
@@ -33,11 +31,16 @@ std::string estreito(std::wstring_view w) {
 
 HKEY chaveRaiz(RaizRegistro raiz) {
     switch (raiz) {
-    case RaizRegistro::ClassesRoot: return HKEY_CLASSES_ROOT;
-    case RaizRegistro::CurrentUser: return HKEY_CURRENT_USER;
-    case RaizRegistro::LocalMachine: return HKEY_LOCAL_MACHINE;
-    case RaizRegistro::Users: return HKEY_USERS;
-    case RaizRegistro::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    case RaizRegistro::ClassesRoot:
+        return HKEY_CLASSES_ROOT;
+    case RaizRegistro::CurrentUser:
+        return HKEY_CURRENT_USER;
+    case RaizRegistro::LocalMachine:
+        return HKEY_LOCAL_MACHINE;
+    case RaizRegistro::Users:
+        return HKEY_USERS;
+    case RaizRegistro::CurrentConfig:
+        return HKEY_CURRENT_CONFIG;
     }
     return HKEY_CURRENT_USER;
 }
@@ -45,16 +48,15 @@ HKEY chaveRaiz(RaizRegistro raiz) {
 // One string value, opened read-only; false when the key or value is missing or not a string.
 bool lerValor(HKEY raiz, const std::wstring& chave, const std::wstring& nome, std::string& valor) {
     HKEY h = nullptr;
-    if (RegOpenKeyExW(raiz, chave.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
-        return false;
+    if (RegOpenKeyExW(raiz, chave.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
     DWORD tipo = 0, tamanho = 0;
-    bool ok = RegQueryValueExW(h, nome.c_str(), nullptr, &tipo, nullptr, &tamanho) ==
-                  ERROR_SUCCESS &&
-              (tipo == REG_SZ || tipo == REG_EXPAND_SZ);
+    bool ok =
+        RegQueryValueExW(h, nome.c_str(), nullptr, &tipo, nullptr, &tamanho) == ERROR_SUCCESS &&
+        (tipo == REG_SZ || tipo == REG_EXPAND_SZ);
     if (ok) {
         std::wstring buf(tamanho / sizeof(wchar_t) + 1, L'\0');
-        ok = RegQueryValueExW(h, nome.c_str(), nullptr, &tipo,
-                              reinterpret_cast<BYTE*>(buf.data()), &tamanho) == ERROR_SUCCESS;
+        ok = RegQueryValueExW(h, nome.c_str(), nullptr, &tipo, reinterpret_cast<BYTE*>(buf.data()),
+                              &tamanho) == ERROR_SUCCESS;
         if (ok) {
             buf.resize(tamanho / sizeof(wchar_t));
             while (!buf.empty() && buf.back() == L'\0')
@@ -68,7 +70,9 @@ bool lerValor(HKEY raiz, const std::wstring& chave, const std::wstring& nome, st
 
 } // namespace
 
-std::string arquivoRegistro() { return {}; }
+std::string arquivoRegistro() {
+    return {};
+}
 
 std::vector<std::string> lerRegistro(RaizRegistro raiz, const std::vector<std::string>& entradas) {
     std::vector<std::string> r;
@@ -97,10 +101,17 @@ bool nomeEIpLocal(std::string& cNome, std::string& cIp, std::string& cErro) {
     char nome[101] = {};
     if (gethostname(nome, sizeof nome) != 0) {
         switch (WSAGetLastError()) {
-        case 10036: cErro = "WSAEInProgress"; break;
-        case 10050: cErro = "WSAENetDown"; break;
-        case 10093: cErro = "WSANotInitialised"; break;
-        default: break;
+        case 10036:
+            cErro = "WSAEInProgress";
+            break;
+        case 10050:
+            cErro = "WSAENetDown";
+            break;
+        case 10093:
+            cErro = "WSANotInitialised";
+            break;
+        default:
+            break;
         }
     } else {
         cNome = nome;
@@ -121,8 +132,7 @@ bool nomeEIpLocal(std::string& cNome, std::string& cIp, std::string& cErro) {
 bool memoriaFisica(TMemoria& mem) {
     MEMORYSTATUSEX m{};
     m.dwLength = sizeof m;
-    if (!GlobalMemoryStatusEx(&m))
-        return false;
+    if (!GlobalMemoryStatusEx(&m)) return false;
     mem.total = m.ullTotalPhys;
     mem.disponivel = m.ullAvailPhys;
     return true;
@@ -134,8 +144,7 @@ std::string descricaoSO() {
     OSVERSIONINFOEXW v{};
     v.dwOSVersionInfoSize = sizeof v;
     if (HMODULE nt = GetModuleHandleW(L"ntdll.dll"))
-        if (auto f = reinterpret_cast<RtlGetVersionFn>(GetProcAddress(nt, "RtlGetVersion")))
-            f(&v);
+        if (auto f = reinterpret_cast<RtlGetVersionFn>(GetProcAddress(nt, "RtlGetVersion"))) f(&v);
     std::string nome;
     if (!lerValor(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
                   L"ProductName", nome))
@@ -157,9 +166,12 @@ Arquitetura arquiteturaAtual() {
     SYSTEM_INFO si{};
     GetNativeSystemInfo(&si);
     switch (si.wProcessorArchitecture) {
-    case PROCESSOR_ARCHITECTURE_INTEL: return Arquitetura::Intel32;
-    case PROCESSOR_ARCHITECTURE_AMD64: return Arquitetura::Intel64;
-    default: return Arquitetura::Outra;
+    case PROCESSOR_ARCHITECTURE_INTEL:
+        return Arquitetura::Intel32;
+    case PROCESSOR_ARCHITECTURE_AMD64:
+        return Arquitetura::Intel64;
+    default:
+        return Arquitetura::Outra;
     }
 }
 

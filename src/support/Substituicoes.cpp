@@ -25,25 +25,24 @@ std::string trocarEspeciais(std::string_view texto, int modo) {
     return s;
 }
 
+namespace {
+
+struct Acento {
+    std::u32string_view de;
+    char32_t para;
+};
+constexpr Acento kAcentos[] = {
+    {U"ÀÁÂÃ", U'A'}, {U"Ç", U'C'}, {U"ÉÊ", U'E'}, {U"Í", U'I'}, {U"ÓÔÕ", U'O'}, {U"Ú", U'U'},
+    {U"àáâã", U'a'}, {U"ç", U'c'}, {U"éê", U'e'}, {U"í", U'i'}, {U"óôõ", U'o'}, {U"ú", U'u'},
+};
+
+} // namespace
+
 std::string removerAcentos(std::string_view texto) {
     std::u32string cps = paraCodepoints(texto);
-    for (char32_t& c : cps) {
-        switch (c) {
-        case U'À': case U'Á': case U'Â': case U'Ã': c = U'A'; break;
-        case U'Ç': c = U'C'; break;
-        case U'É': case U'Ê': c = U'E'; break;
-        case U'Í': c = U'I'; break;
-        case U'Ó': case U'Ô': case U'Õ': c = U'O'; break;
-        case U'Ú': c = U'U'; break;
-        case U'à': case U'á': case U'â': case U'ã': c = U'a'; break;
-        case U'ç': c = U'c'; break;
-        case U'é': case U'ê': c = U'e'; break;
-        case U'í': c = U'i'; break;
-        case U'ó': case U'ô': case U'õ': c = U'o'; break;
-        case U'ú': c = U'u'; break;
-        default: break;
-        }
-    }
+    for (char32_t& c : cps)
+        for (const Acento& a : kAcentos)
+            if (a.de.find(c) != std::u32string_view::npos) c = a.para;
     return deCodepoints(cps);
 }
 
@@ -53,12 +52,10 @@ std::string textoParaUtf8(std::string_view texto) {
     std::size_t i = 0;
     while (i < texto.size()) {
         std::size_t fim = texto.find_first_of("\r\n", i);
-        if (fim == std::string_view::npos)
-            fim = texto.size();
+        if (fim == std::string_view::npos) fim = texto.size();
         r.append(texto.substr(i, fim - i));
         r += "\r\n";
-        if (fim + 1 < texto.size() && texto[fim] == '\r' && texto[fim + 1] == '\n')
-            ++fim;
+        if (fim + 1 < texto.size() && texto[fim] == '\r' && texto[fim + 1] == '\n') ++fim;
         i = fim + 1;
     }
     return r;
@@ -78,16 +75,14 @@ std::string decodificar(std::string_view texto) {
     std::u32string r;
     for (int i = 0; i < kGrupos; ++i) {
         const std::size_t ini = static_cast<std::size_t>(4 * i);
-        if (ini + 4 > texto.size())
-            break;
+        if (ini + 4 > texto.size()) break;
         int g = 0;
         bool numero = true;
         for (std::size_t k = ini; k < ini + 4; ++k) {
             numero = numero && texto[k] >= '0' && texto[k] <= '9';
             g = g * 10 + (texto[k] - '0');
         }
-        if (!numero)
-            break;
+        if (!numero) break;
         r += static_cast<char32_t>((g + 7) / multiplicador(i));
     }
     return deCodepoints(r);
@@ -103,13 +98,12 @@ std::string codificar(std::string_view texto) {
         // Four digits carry codes up to (9999 + 7) / m: a letter too large for its place goes
         // without its accent, anything else that does not fit as "?".
         if (c * m - 7 > kMaxGrupo)
-            c = static_cast<long long>(paraCodepoints(removerAcentos(deCodepoints(cps.substr(i, 1))))[0]);
-        if (c < 32 || c * m - 7 > kMaxGrupo)
-            c = '?';
+            c = static_cast<long long>(
+                paraCodepoints(removerAcentos(deCodepoints(cps.substr(i, 1))))[0]);
+        if (c < 32 || c * m - 7 > kMaxGrupo) c = '?';
         // Any g in [c*m - 7, c*m - 7 + m - 1] decodes to c; the spread only varies the digits.
         long long g = c * m - 7 + static_cast<long long>((c + static_cast<long long>(i)) % m);
-        if (g > kMaxGrupo)
-            g = kMaxGrupo;
+        if (g > kMaxGrupo) g = kMaxGrupo;
         std::snprintf(buf, sizeof buf, "%04lld", g);
         r += buf;
     }
@@ -119,16 +113,13 @@ std::string codificar(std::string_view texto) {
 } // namespace
 
 std::string codificarTexto(std::string_view texto, int modo) {
-    if (modo == kDecodificar)
-        return decodificar(texto);
-    if (modo == kCodificar)
-        return codificar(texto);
+    if (modo == kDecodificar) return decodificar(texto);
+    if (modo == kCodificar) return codificar(texto);
     return std::string(texto);
 }
 
 void erroDesconhecido(std::string& cError, std::string_view contexto) {
-    if (trim(cError).empty())
-        cError = "Erro desconhecido: " + std::string(contexto);
+    if (trim(cError).empty()) cError = "Erro desconhecido: " + std::string(contexto);
 }
 
 } // namespace orv

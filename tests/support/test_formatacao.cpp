@@ -20,10 +20,10 @@ TEST(Formatacao, Numbers) {
         const char *brancos, *zeros;
     } casos[] = {
         {7.83456, 10, 3, "     7.834", "000007.834"}, // cut, not rounded
-        {7.8399999, 0, 2, "7", "7.83"},              // width 0: whole number / no padding
+        {7.8399999, 0, 2, "7", "7.83"},               // width 0: whole number / no padding
         {7, 3, 0, "  7", "007"},
-        {1234, 3, 0, "1234", "1234"},                // a longer text is not cut
-        {-7.5, 6, 1, "  -7.5", "-007.5"},            // zeros after the sign
+        {1234, 3, 0, "1234", "1234"},     // a longer text is not cut
+        {-7.5, 6, 1, "  -7.5", "-007.5"}, // zeros after the sign
         {-7.9, 0, 0, "-7", "-7"},
         {0.123456789, 12, 9, "  0.12345679", "000.12345679"}, // at most eight decimals
         {8589934592.0 / (1024.0 * 1024 * 1024), 10, 3, "     8.000", "000008.000"},
@@ -41,9 +41,9 @@ TEST(Formatacao, LeadingZerosAndCopies) {
         int tamanho;
         const char* esperado;
     } casos[] = {
-        {"000123", 4, "0123"}, {"000123", 0, "123"}, {"0", 0, "0"},   {"0000", 0, "0"},
-        {" 0012 ", 0, "12"},   {"000123", 9, "123"}, {"", 0, ""},     {"00ção", 3, "ção"},
-        {"123", 2, "123"},
+        {"000123", 4, "0123"}, {"000123", 0, "123"}, {"0", 0, "0"},
+        {"0000", 0, "0"},      {" 0012 ", 0, "12"},  {"000123", 9, "123"},
+        {"", 0, ""},           {"00ção", 3, "ção"},  {"123", 2, "123"},
     };
     for (const auto& c : casos)
         EXPECT_EQ(removerZerosEsquerda(c.texto, c.tamanho), c.esperado) << c.texto;

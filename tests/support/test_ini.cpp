@@ -38,18 +38,18 @@ TEST(Ini, ReadsWithPrivateProfileRules) {
     struct Caso {
         const char *secao, *chave, *esperado;
     } casos[] = {
-        {"Geral", "Porta", "1987"},           // first occurrence wins, case-insensitive
+        {"Geral", "Porta", "1987"}, // first occurrence wins, case-insensitive
         {"GERAL", "PORTA", "1987"},
         {"Geral", "host", "servidor.local"},  // key and value trimmed
         {"Geral", "Aspas", "  com blanks  "}, // one pair of quotes removed, inside kept
         {"Geral", "Simples", "x"},
-        {"Geral", "Meia", "\"aberta"},        // unmatched quote stays
+        {"Geral", "Meia", "\"aberta"}, // unmatched quote stays
         {"Geral", "Vazio", ""},
-        {"sat", "porta", "5"},                // section name trimmed inside the brackets
-        {"Geral", "Extra", "depois"},         // a repeated section adds its new keys
+        {"sat", "porta", "5"},        // section name trimmed inside the brackets
+        {"Geral", "Extra", "depois"}, // a repeated section adds its new keys
         {"Geral", "Falta", "padrão"},
         {"Nada", "Porta", "padrão"},
-        {"Geral", "semigual", "padrão"},      // a line without "=" is no key
+        {"Geral", "semigual", "padrão"}, // a line without "=" is no key
     };
     for (const auto& c : casos)
         EXPECT_EQ(ini.ReadString(c.secao, c.chave, "padrão"), c.esperado)

@@ -50,21 +50,17 @@ private:
     bool esperar(int fd) {
         pollfd p{fd, POLLIN, 0};
         while (!fParar)
-            if (poll(&p, 1, 20) > 0)
-                return true;
+            if (poll(&p, 1, 20) > 0) return true;
         return false;
     }
     void servir() {
-        if (!esperar(fSocket))
-            return;
+        if (!esperar(fSocket)) return;
         int c = accept(fSocket, nullptr, nullptr);
-        if (c < 0)
-            return;
+        if (c < 0) return;
         char buf[4096];
         while (fPedido.find("\r\n\r\n") == std::string::npos && esperar(c)) {
             ssize_t n = recv(c, buf, sizeof buf, 0);
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             fPedido.append(buf, static_cast<std::size_t>(n));
         }
         if (!fResposta.empty())
@@ -83,15 +79,16 @@ private:
 
 // The local server is reached directly even where the environment names a proxy.
 const bool kSemProxy = [] {
-    for (const char* v : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                          "ALL_PROXY"})
+    for (const char* v :
+         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
         unsetenv(v);
     return true;
 }();
 
 std::string http(const std::string& status, const std::string& corpo) {
-    return "HTTP/1.1 " + status + "\r\nContent-Type: application/json\r\nContent-Length: " +
-           std::to_string(corpo.size()) + "\r\nConnection: close\r\n\r\n" + corpo;
+    return "HTTP/1.1 " + status +
+           "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(corpo.size()) +
+           "\r\nConnection: close\r\n\r\n" + corpo;
 }
 
 TEST(IpPublico, ReadsTheIpMember) {
@@ -110,8 +107,8 @@ TEST(IpPublico, FailuresReachTheCaller) {
         {"no ip member", http("200 OK", R"({"addr": "203.0.113.7"})")},
         {"ip not a text", http("200 OK", R"({"ip": 12})")},
         {"HTTP error", http("503 Service Unavailable", R"({"ip": "203.0.113.7"})")},
-        {"oversized", http("200 OK", "{\"ip\":\"1.2.3.4\",\"x\":\"" + std::string(100000, 'x') +
-                                         "\"}")},
+        {"oversized",
+         http("200 OK", "{\"ip\":\"1.2.3.4\",\"x\":\"" + std::string(100000, 'x') + "\"}")},
     };
     for (const auto& c : casos) {
         ServidorHttp srv(c.resposta);

@@ -79,7 +79,8 @@ TEST_F(LogTest, LineGoesToBoxAndDailyFile) {
     log.satlog("Ação concluída");
     // 8-bit Windows-1252 text with CR LF, appended line by line.
     EXPECT_EQ(lerBytes(arquivo()), "10.12.24 - 14:03:59 - Banco de dados conectado.\r\n"
-                                   "10.12.24 - 14:03:59 - A\xE7\xE3o conclu\xED" "da\r\n");
+                                   "10.12.24 - 14:03:59 - A\xE7\xE3o conclu\xED"
+                                   "da\r\n");
 }
 
 TEST_F(LogTest, ColourBlinkingAndBlankMessages) {
@@ -170,8 +171,8 @@ TEST_F(LogTest, ThreeAttemptsThenClearAndRetry) {
         log.satlog("linha teimosa " + std::to_string(c.falhas));
         EXPECT_EQ(view.tentativas, c.tentativas) << c.falhas;
         EXPECT_EQ(view.limpezas, c.limpezas) << c.falhas;
-        EXPECT_EQ(!view.caixa.empty() && view.caixa.back().texto.ends_with(
-                                             "teimosa " + std::to_string(c.falhas)),
+        EXPECT_EQ(!view.caixa.empty() &&
+                      view.caixa.back().texto.ends_with("teimosa " + std::to_string(c.falhas)),
                   c.mostrada)
             << c.falhas;
         EXPECT_NE(lerBytes(arquivo()).find("teimosa " + std::to_string(c.falhas) + "\r\n"),

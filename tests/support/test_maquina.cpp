@@ -15,8 +15,7 @@ namespace {
 class RegistroDeTeste {
 public:
     explicit RegistroDeTeste(const std::string& arquivo) {
-        if (const char* v = std::getenv("ORVANE_REGISTRO"))
-            fAntes = v, fTinha = true;
+        if (const char* v = std::getenv("ORVANE_REGISTRO")) fAntes = v, fTinha = true;
         setenv("ORVANE_REGISTRO", arquivo.c_str(), 1);
     }
     ~RegistroDeTeste() {
@@ -46,18 +45,17 @@ TEST(Maquina, RegistryStandInFile) {
     const auto v = lerRegistro(RaizRegistro::CurrentUser,
                                {"\\SOFTWARE\\Brenholt\\Vendara;EmissorCupomFiscal",
                                 "software\\brenholt\\vendara;CAIXA", // names without case
-                                "\\SOFTWARE\\Brenholt\\Vendara;Falta",
-                                "\\SOFTWARE\\Outra;Caixa",
-                                "sem ponto e vírgula",
-                                "\\SOFTWARE\\Brenholt\\Vendara\\;"});
+                                "\\SOFTWARE\\Brenholt\\Vendara;Falta", "\\SOFTWARE\\Outra;Caixa",
+                                "sem ponto e vírgula", "\\SOFTWARE\\Brenholt\\Vendara\\;"});
     EXPECT_EQ(v, (std::vector<std::string>{"2", "07", "", "", "", "padrão"}));
     // Another root is another tree.
     EXPECT_EQ(lerRegistro(RaizRegistro::LocalMachine, {"SOFTWARE\\Brenholt\\Vendara;Caixa"}),
               (std::vector<std::string>{"99"}));
     // The processor name is answered by the system when the file does not hold it.
-    EXPECT_EQ(lerRegistro(RaizRegistro::LocalMachine,
-                          {"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0;ProcessorNameString"}),
-              (std::vector<std::string>{nomeProcessador()}));
+    EXPECT_EQ(
+        lerRegistro(RaizRegistro::LocalMachine,
+                    {"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0;ProcessorNameString"}),
+        (std::vector<std::string>{nomeProcessador()}));
 
     // No file: every entry reads as empty.
     RegistroDeTeste semArquivo(tmp / "nao-existe.ini");
