@@ -42,6 +42,9 @@ std::string ipPublico(const std::string& url, long tempoLimiteMs) {
     curl_easy_setopt(curl.get(), CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl.get(), CURLOPT_MAXREDIRS, 3L);
+    // A configured or redirected URL never reaches files or other protocols.
+    curl_easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, tempoLimiteMs);
     curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, tempoLimiteMs);
     curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L); // safe in worker threads

@@ -2,6 +2,7 @@
 
 #include "support/Texto.h"
 
+#define _WINSOCK_DEPRECATED_NO_WARNINGS // gethostbyname, as the sockets 1.1 API has it
 #include <winsock2.h>
 #include <windows.h>
 

@@ -1,5 +1,7 @@
 #include "support/IpPublico.h"
 
+#include "PastaTemp.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -10,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -114,6 +117,14 @@ TEST(IpPublico, FailuresReachTheCaller) {
         ServidorHttp srv(c.resposta);
         EXPECT_THROW(ipPublico(srv.url(), 2000), std::runtime_error) << c.nome;
     }
+}
+
+TEST(IpPublico, OnlyWebUrls) {
+    // A file that would answer well: a configured URL must not reach it.
+    const std::string arq = std::filesystem::temp_directory_path() / "orvane-ip-teste.json";
+    orv::teste::gravarBytes(arq, R"({"ip": "198.51.100.9"})");
+    EXPECT_THROW(ipPublico("file://" + arq, 2000), std::runtime_error);
+    std::filesystem::remove(arq);
 }
 
 TEST(IpPublico, ShortTimeOutAndClosedPort) {
