@@ -540,7 +540,8 @@ Emissao autorizarVenda(const std::string& dados, const Configuracao& cfg, const 
         Item it;
         it.det = dets[i];
         it.numero = static_cast<int>(i + 1);
-        if (atributo(dets[i], "nItem") != std::to_string(i + 1)) throw Rejeicao(1019, textoRejeicao(1019));
+        std::string nItem = atributo(dets[i], "nItem");
+        if (nItem.size() > 3 || !soDigitos(nItem) || std::stoi(nItem) != it.numero) throw Rejeicao(1019, textoRejeicao(1019));
         int n = it.numero;
         xmlNodePtr prod = filho(dets[i], "prod");
         if (!prod) throw Rejeicao(1999, "Rejeição: grupo prod do item " + std::to_string(n) + " ausente");
