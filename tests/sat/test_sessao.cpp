@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 using namespace orv;
@@ -353,4 +354,59 @@ TEST_F(Sessao, MensagemSEFAZ) {
     sat.ConsultarSAT();
     ASSERT_EQ(vistas.size(), 1u);
     EXPECT_EQ(vistas[0], std::make_pair(123, std::string("Aviso")));
+}
+
+TEST_F(Sessao, NumerosDeSessaoNaFaixaEGeradoresIndependentes) {
+    sat.Inicializar();
+    int mudancas = 0;
+    sat.OnAguardandoRespostaChange = [&] { ++mudancas; };
+    std::set<int> vistos;
+    for (int i = 0; i < 50; ++i) {
+        sat.ConsultarSAT();
+        EXPECT_GE(sat.numeroSessao(), 0);
+        EXPECT_LE(sat.numeroSessao(), 999998);
+        vistos.insert(sat.numeroSessao());
+    }
+    EXPECT_EQ(mudancas, 100);  // on and off once per command
+    EXPECT_GT(vistos.size(), 40u);
+    // Two components started together do not share a sequence.
+    TOrvSAT outro;
+    outro.setModelo(TOrvSATModelo::satDinamico_cdecl);
+    outro.setNomeDLL(SATFALSO_GRAVA);
+    outro.Inicializar();
+    TOrvSAT terceiro;
+    terceiro.setModelo(TOrvSATModelo::satDinamico_cdecl);
+    terceiro.setNomeDLL(SATFALSO_GRAVA);
+    terceiro.Inicializar();
+    std::vector<int> a, b;
+    for (int i = 0; i < 3; ++i) {
+        outro.ConsultarSAT();
+        terceiro.ConsultarSAT();
+        a.push_back(outro.numeroSessao());
+        b.push_back(terceiro.numeroSessao());
+    }
+    EXPECT_NE(a, b);
+}
+
+TEST_F(Sessao, RedeLogsEPaginaInvalida) {
+    sat.Inicializar();
+    sat.Rede().tipoLan = TTipoLan::lanIPFIX;
+    sat.Rede().lanIP = "10.1.1.9";
+    sat.ConfigurarInterfaceDeRede();
+    EXPECT_NE(falso.ultimaChamada().find("<tipoLan>IPFIX</tipoLan><lanIP>10.1.1.9</lanIP>"), std::string::npos);
+    sat.ConfigurarInterfaceDeRede("<config><tipoInter>ETHE</tipoInter><tipoLan>DHCP</tipoLan></config>");
+    EXPECT_EQ(sat.Rede().tipoLan, TTipoLan::lanDHCP);
+    EXPECT_EQ(sat.Rede().lanIP, "10.1.1.9");  // absent elements stay
+
+    falso.responder("{s}|15000|Transferencia completa|||TElOSEEgMQpMSU5IQSAy");
+    sat.ExtrairLogs();
+    EXPECT_EQ(sat.LogExtraido(), "LINHA 1\nLINHA 2");
+
+    // A code page the platform cannot convert fails the command without leaving it busy.
+    falso.responder("{s}|08000|0000|Opera\xc3\xa7\xc3\xa3o|0||");
+    sat.Config().PaginaDeCodigo = 12345;
+    EXPECT_NE(mensagemDe([&] { sat.ConsultarSAT(); }), "(sem erro)");
+    EXPECT_FALSE(sat.AguardandoResposta());
+    sat.Config().PaginaDeCodigo = 0;
+    EXPECT_EQ(mensagemDe([&] { sat.ConsultarSAT(); }), "(sem erro)");
 }
