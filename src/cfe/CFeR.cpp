@@ -199,15 +199,20 @@ void TCFeR::lerItem(const std::string& elemento) {
     TLeitor& L = Leitor;
     L.Arquivo = "Item " + elemento;
 
+    // The number stands between the quotes right after "nItem=" (the document's quote character
+    // unless this attribute uses the other one).
     std::string numero;
+    char aspas = fAspas;
     {
-        const auto p = elemento.find("nItem=");
-        const auto a = elemento.find(fAspas, p + 6);
-        const auto f = a == std::string::npos ? a : elemento.find(fAspas, a + 1);
-        if (a != std::string::npos && f != std::string::npos) numero = elemento.substr(a + 1, f - a - 1);
+        const auto p = elemento.find("nItem=") + 6;
+        if (p < elemento.size() && (elemento[p] == '"' || elemento[p] == '\'')) aspas = elemento[p];
+        const auto a = elemento.find(aspas, p);
+        const auto f = a == std::string::npos ? a : elemento.find(aspas, a + 1);
+        if (a != std::string::npos && f != std::string::npos)
+            numero = elemento.substr(a + 1, f - a - 1);
     }
     const int nItem = numeroItem(numero);
-    L.rExtrai(1, "det nItem=" + std::string(1, fAspas) + numero + std::string(1, fAspas), "det");
+    L.rExtrai(1, "det nItem=" + std::string(1, aspas) + numero + std::string(1, aspas), "det");
 
     // The values go to the item appended for this det, also when the model already had items.
     TDetCollectionItem& item = CFe.Det.New();

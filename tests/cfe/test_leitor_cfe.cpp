@@ -173,6 +173,16 @@ TEST(LeitorCFe, VersionAndQuoteRules) {
         EXPECT_EQ(cfe.Pagto[0].cMP, TCodigoMP::mpCartaodeDebito);
         EXPECT_EQ(cfe.Pagto[0].cAut, "");
     }
+    {   // Item numbers quoted differently from the version attribute are still found.
+        TCFe cfe;
+        cfe.SetXMLString("<CFe><infCFe versao='0.08'><det nItem=\"1\"><prod><cProd>A</cProd>"
+                         "</prod></det><det nItem='2'><prod><cProd>B</cProd></prod></det><total/>"
+                         "</infCFe></CFe>");
+        ASSERT_EQ(cfe.Det.Count(), 2);
+        EXPECT_EQ(cfe.Det[0].Prod.cProd, "A");
+        EXPECT_EQ(cfe.Det[1].nItem, 2);
+        EXPECT_EQ(cfe.Det[1].Prod.cProd, "B");
+    }
     {   // A fuel item of layout 0.10 with its ANP code.
         TCFe cfe;
         cfe.SetXMLString(autorizado("0.10", "<det nItem=\"1\"><prod><indRegra>T</indRegra>"
