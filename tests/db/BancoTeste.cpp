@@ -1,10 +1,8 @@
 #include "BancoTeste.h"
 
 #include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 
 #include <unistd.h>
