@@ -147,7 +147,7 @@ void TConexao::Connect() {
     // a statement that never returns.
     const char* chaves[] = {"host",           "port",          "dbname",
                             "user",           "password",      "client_encoding",
-                            "connect_timeout", "options",      "application_name",
+                            "connect_timeout", "application_name",
                             "keepalives",     "keepalives_idle", "keepalives_interval",
                             "keepalives_count", "tcp_user_timeout", nullptr};
     const char* valores[] = {HostName.c_str(),
@@ -157,7 +157,6 @@ void TConexao::Connect() {
                              Password.c_str(),
                              ClientCodepage.c_str(),
                              tempo.c_str(),
-                             "-c DateStyle=ISO,YMD",
                              "Orvane",
                              "1",
                              "30",
@@ -172,6 +171,11 @@ void TConexao::Connect() {
         throw EBancoDados("SQL Error: " + paraUtf8(msg));
     }
     PQsetNoticeProcessor(c, ignorarAviso, nullptr);
+    // Dates and times are read in the ISO form, the server's usual output; ask for it only
+    // when the server was set up otherwise (a startup option would upset connection poolers).
+    const char* estilo = PQparameterStatus(c, "DateStyle");
+    if (estilo && std::string_view(estilo).substr(0, 3) != "ISO")
+        PQclear(PQexec(c, "SET DateStyle = ISO"));
     f->conn = c;
 }
 

@@ -205,3 +205,15 @@ TEST_F(Conexao, RespostaSegueACodificacaoDaSessao) {
     EXPECT_EQ(c.clientEncoding(), "WIN1252");
     EXPECT_EQ(q.FieldByName("T").AsString(), "€ção");
 }
+
+// A server set up with another date style still gives dates the program reads.
+TEST_F(Conexao, DatasQualquerQueSejaOEstiloDoServidor) {
+    banco.executar("ALTER DATABASE " + banco.nome() + " SET DateStyle = 'German, DMY'");
+    TConexao c;
+    abrir(c);
+    TConsulta q(&c);
+    q.SQL = "SELECT DATE '2024-03-05' AS D, TIMESTAMP '2024-03-05 14:03:59' AS M";
+    q.Open();
+    EXPECT_EQ(q.FieldByName("D").AsDateTime(), codificarData(2024, 3, 5));
+    EXPECT_EQ(q.FieldByName("M").AsDateTime(), codificarDataHora(2024, 3, 5, 14, 3, 59));
+}
