@@ -322,6 +322,13 @@ TEST(CFeW, EdgeCasesOfTheDocument) {
           "</xTextoDet></obsFiscoDet></prod>",
           "</imposto><infAdProd>Lote 5</infAdProd></det>"},
          {}},
+        {"attribute values cannot break the markup",
+         [](TCFe& c) {
+             auto& o = c.Det[0].Prod.obsFiscoDet.New();
+             o.xCampoDet = " a\"b&<c ";
+             o.xTextoDet = "t";
+         },
+         false, {"<obsFiscoDet xCampoDet=\" a&quot;b&amp;&lt;c \"><xTextoDet>t</xTextoDet>"}, {}},
         {"accents folded and escaped",
          [](TCFe& c) { c.Det[0].Prod.xProd = "Pão & Café <500g>"; }, false,
          {"<xProd>Pao &amp; Cafe &lt;500g&gt;</xProd>"}, {}},

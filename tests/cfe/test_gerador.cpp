@@ -95,6 +95,9 @@ TEST(Gerador, DecimalTextIgnoresTheLocale) {
             virgula = true;
             break;
         }
+    if (virgula) {
+        EXPECT_STREQ(std::localeconv()->decimal_point, ",");
+    }
     EXPECT_EQ(escrever(tcDe4, 5, 15, 1, 1.5), "<tag>1.5000</tag>");
     TVariante texto("2.5");
     EXPECT_DOUBLE_EQ(texto.paraDouble(), 2.5);
