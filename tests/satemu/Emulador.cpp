@@ -247,7 +247,8 @@ void EmuladorTest::dispositivoNovo()
     std::error_code ec;
     fs::remove_all(estado, ec);
     fs::create_directories(estado);
-    fs::copy_file(modelo + "/estado/satemu.db", estado + "/satemu.db");
+    for (const char* arquivo : {"satemu.db", "satemu.db-wal"})
+        if (fs::exists(modelo + "/estado/" + arquivo)) fs::copy_file(modelo + "/estado/" + arquivo, estado + "/" + arquivo);
 }
 
 BibliotecaSat& EmuladorTest::sat()

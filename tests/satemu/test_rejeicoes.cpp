@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <random>
 
 namespace {
 
@@ -202,4 +203,40 @@ TEST_F(EmuladorTest, CancelamentoDentroDos30MinutosEAceito)
     configurar("deslocamento_relogio", "1740");
     auto c = cancelar(v[8]);
     EXPECT_EQ(c[1], "07000") << c[3];
+}
+
+TEST_F(EmuladorTest, DocumentosEstragadosNuncaDerrubamODispositivo)
+{
+    // Truncations, flipped bytes and spliced fragments of a valid entry: every answer is a
+    // well-formed authorisation or refusal.
+    std::mt19937 acaso(20261211);
+    DadosVenda base;
+    base.dest = "<CPF>11144477735</CPF>";
+    base.itens = {ItemVenda{}, ItemVenda{}};
+    base.pagamentos = {{"01", "30.00"}};
+    const std::string valido = base.xml();
+    for (int i = 0; i < 150; ++i) {
+        std::string x = valido;
+        switch (i % 3) {
+        case 0: x.resize(acaso() % x.size()); break;
+        case 1:
+            for (int n = 0; n < 4; ++n) x[acaso() % x.size()] = static_cast<char>(acaso() % 255 + 1);
+            break;
+        default: {
+            size_t de = acaso() % x.size(), ate = acaso() % x.size();
+            x.insert(ate, x.substr(de, acaso() % 80));
+        }
+        }
+        SCOPED_TRACE(x);
+        auto r = campos(sat().EnviarDadosVenda(sessao(), kCodigo, x.c_str()));
+        ASSERT_GE(r.size(), 6u);
+        ASSERT_TRUE(r[1] == "06000" || r[1] == "06010" || r[1] == "06004") << r[1] << " " << r[3];
+        if (r[1] == "06000") {
+            ASSERT_EQ(r.size(), 12u);
+            auto c = campos(sat().CancelarUltimaVenda(sessao(), kCodigo, r[8].c_str(),
+                                                      cancelamentoXml(r[8]).substr(0, acaso() % 300).c_str()));
+            ASSERT_GE(c.size(), 6u);
+            ASSERT_TRUE(c[1] == "07000" || c[1] == "07007") << c[1];
+        }
+    }
 }

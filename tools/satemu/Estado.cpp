@@ -106,6 +106,9 @@ Estado::Estado(const Configuracao& cfg) : pasta_(cfg.pastaEstado)
         throw std::runtime_error("nao foi possivel abrir o estado em " + pasta_ + ": " + erro);
     }
     sqlite3_busy_timeout(db_, 10000);
+    // The state is opened for every command; checkpointing at each close would cost a sync of
+    // the whole file per command. The WAL is checkpointed as it grows instead.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     exec("PRAGMA journal_mode=WAL");
     exec("PRAGMA synchronous=FULL");
     exec(kEsquema);

@@ -478,21 +478,22 @@ std::string validarEsquema(const std::string& pasta, const std::string& arquivo,
         if (s->empty() && e && e->message) *s = campoSeguro(e->message) + " (linha " + std::to_string(e->line) + ")";
     };
     using FnErro = void (*)(void*, const xmlError*);
-    xmlSchemaParserCtxtPtr pc = xmlSchemaNewParserCtxt(caminho.c_str());
-    xmlSchemaPtr esquema = pc ? xmlSchemaParse(pc) : nullptr;
-    xmlSchemaFreeParserCtxt(pc);
+    // Parsed once per process and file: commands are serialised, the map needs no lock of its own.
+    static std::map<std::string, xmlSchemaPtr> esquemas;
+    xmlSchemaPtr& esquema = esquemas[caminho];
+    if (!esquema) {
+        xmlSchemaParserCtxtPtr pc = xmlSchemaNewParserCtxt(caminho.c_str());
+        esquema = pc ? xmlSchemaParse(pc) : nullptr;
+        xmlSchemaFreeParserCtxt(pc);
+    }
     if (!esquema) throw std::runtime_error("esquema " + caminho + " ilegível");
     Doc doc(xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
                           XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
-    if (!doc) {
-        xmlSchemaFree(esquema);
-        return "XML mal formado";
-    }
+    if (!doc) return "XML mal formado";
     xmlSchemaValidCtxtPtr vc = xmlSchemaNewValidCtxt(esquema);
     xmlSchemaSetValidStructuredErrors(vc, reinterpret_cast<xmlStructuredErrorFunc>(static_cast<FnErro>(guardar)), &primeiro);
     int r = xmlSchemaValidateDoc(vc, doc.get());
     xmlSchemaFreeValidCtxt(vc);
-    xmlSchemaFree(esquema);
     if (r != 0 && primeiro.empty()) primeiro = "documento fora do leiaute";
     return r == 0 ? std::string() : primeiro;
 }
