@@ -31,6 +31,10 @@ TEST_F(EmuladorTest, AtivacaoEVinculacaoDeUmDispositivoNovo)
     configurar("ativado", "0");
     EXPECT_EQ(campos(sat().ConsultarSAT(sessao()))[1], "08000");
     EXPECT_EQ(vender()[1], "06002");
+    EXPECT_EQ(status()[1], "10099");
+    EXPECT_EQ(campos(sat().ConsultarNumeroSessao(sessao(), kCodigo, 1))[1], "11002");
+    EXPECT_EQ(campos(sat().ConsultarUltimaSessaoFiscal(sessao(), kCodigo))[1], "19002");
+    EXPECT_EQ(campos(sat().TesteFimAFim(sessao(), kCodigo, DadosVenda{}.xml().c_str()))[1], "09002");
     const std::string cnpjs = kCnpjSh + kCnpjEmit;
     EXPECT_EQ(campos(sat().AssociarAssinatura(sessao(), kCodigo, cnpjs.c_str(), "X"))[1], "13099");
 

@@ -50,6 +50,10 @@ TEST_F(EmuladorTest, VendaRecusadaComCodigoDeRetornoERejeicao)
          [this] { sat().BloquearSAT(sessao(), kCodigo); }},
         {"bloqueado pela SEFAZ", nada, "06007", "0000", std::nullopt, "",
          [this] { ASSERT_EQ(std::system((std::string(SATEMU_ADMIN) + " --ini " + ini + " bloquear sefaz" + kSaida).c_str()), 0); }},
+        {"bloqueio autônomo", nada, "06008", "0000", std::nullopt, "",
+         [this] { ASSERT_EQ(std::system((std::string(SATEMU_ADMIN) + " --ini " + ini + " bloquear autonomo" + kSaida).c_str()), 0); }},
+        {"ocupado", nada, "06098", "0000", std::nullopt, "", [this] { falha("ocupado", "1"); }},
+        {"estado inacessível", nada, "06099", "0000", std::nullopt, "pasta_estado=/proc/satemu-inacessivel"},
         {"XML mal formado", nada, "06010", "1999", std::string("<CFe><infCFe versaoDadosEnt=\"0.08\"><ide>")},
         {"bytes sem sentido", nada, "06010", "1999", std::string("\x01\x02\xff\xfe garbage")},
         {"dados nulos", nada, "06010", "1999", std::nullopt, "", nullptr, kCodigo, true},
@@ -106,12 +110,14 @@ TEST_F(EmuladorTest, VendaRecusadaComCodigoDeRetornoERejeicao)
         EXPECT_EQ(r[1], caso.retorno);
         EXPECT_EQ(r[2], caso.cccc);
         EXPECT_FALSE(r[3].empty());
+        limparFalhas();
         if (caso.ini.empty()) {
             auto st = status();
             ASSERT_EQ(st.size(), 28u);
             EXPECT_EQ(st[ULTIMO_CF_E_SAT], "") << "a refused sale issues nothing";
         } else {
-            configurar(caso.ini.substr(0, caso.ini.find('=')), "1");
+            const std::string chave = caso.ini.substr(0, caso.ini.find('='));
+            configurar(chave, chave == "pasta_estado" ? estado : "1");
         }
     }
 }
@@ -177,6 +183,34 @@ TEST_F(EmuladorTest, CancelamentoRecusadoComCodigoDeRetornoERejeicao)
              return enviar(k, cancelamentoXml(k));
          },
          "07003", "0000"},
+        {"bloqueado pela SEFAZ",
+         [&](const std::string& k) {
+             EXPECT_EQ(std::system((std::string(SATEMU_ADMIN) + " --ini " + ini + " bloquear sefaz" + kSaida).c_str()), 0);
+             return enviar(k, cancelamentoXml(k));
+         },
+         "07004", "0000"},
+        {"bloqueio autônomo",
+         [&](const std::string& k) {
+             EXPECT_EQ(std::system((std::string(SATEMU_ADMIN) + " --ini " + ini + " bloquear autonomo" + kSaida).c_str()), 0);
+             return enviar(k, cancelamentoXml(k));
+         },
+         "07005", "0000"},
+        {"ocupado",
+         [&](const std::string& k) {
+             falha("ocupado", "1");
+             auto r = enviar(k, cancelamentoXml(k));
+             limparFalhas();
+             return r;
+         },
+         "07098", "0000"},
+        {"estado inacessível",
+         [&](const std::string& k) {
+             configurar("pasta_estado", "/proc/satemu-inacessivel");
+             auto r = enviar(k, cancelamentoXml(k));
+             configurar("pasta_estado", estado);
+             return r;
+         },
+         "07099", "0000"},
         {"esquema: caixa de um dígito",
          [&](const std::string& k) { return enviar(k, xmlSemIde(cancelamentoXml(k), "<numeroCaixa>001", "<numeroCaixa>1")); },
          "07007", "1999"},

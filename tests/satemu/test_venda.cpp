@@ -181,6 +181,7 @@ TEST_F(EmuladorTest, ValoresDosItensRateioTotalETroco)
         {"rateio proporcional ao líquido do item",
          venda({item("1.0000", "10.00", "A", "2.00"), item("1.0000", "2.00", "A")}, {{"01", "10.00"}}, "0.05"),
          {"7.96", "1.99"}, "9.95", "0.05", {"0.04", "0.01"}},
+        {"leiaute 0.07", [] { DadosVenda d; d.versao = "0.07"; return d; }(), {"10.00"}, "10.00", "0.00"},
         {"dois meios de pagamento", venda({item("1.0000", "10.00", "A")}, {{"01", "5.00"}, {"03", "6.00"}}),
          {"10.00"}, "10.00", "1.00"},
     };
