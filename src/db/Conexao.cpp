@@ -36,7 +36,8 @@ std::string dePagina(std::string_view bytes, int pagina) {
 }
 
 std::string semQuebraFinal(std::string s) {
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' '))
+        s.pop_back();
     return s;
 }
 
@@ -129,14 +130,18 @@ struct TConexao::Impl {
             PQputCopyEnd(conn, "COPY não é suportado");
         } else if (st == PGRES_COPY_OUT) {
             char* buf = nullptr;
-            while (PQgetCopyData(conn, &buf, 0) > 0) PQfreemem(buf);
+            while (PQgetCopyData(conn, &buf, 0) > 0)
+                PQfreemem(buf);
         }
-        while (PGresult* resto = PQgetResult(conn)) PQclear(resto);
+        while (PGresult* resto = PQgetResult(conn))
+            PQclear(resto);
     }
 };
 
 TConexao::TConexao() : f(std::make_unique<Impl>()) {}
-TConexao::~TConexao() { f->fechar(); }
+TConexao::~TConexao() {
+    f->fechar();
+}
 
 void TConexao::Connect() {
     f->fechar();
@@ -145,11 +150,20 @@ void TConexao::Connect() {
     std::string tempo = std::to_string(ConnectTimeout);
     // Keep-alives and a user timeout make a cut network show as a lost connection instead of
     // a statement that never returns.
-    const char* chaves[] = {"host",           "port",          "dbname",
-                            "user",           "password",      "client_encoding",
-                            "connect_timeout", "application_name",
-                            "keepalives",     "keepalives_idle", "keepalives_interval",
-                            "keepalives_count", "tcp_user_timeout", nullptr};
+    const char* chaves[] = {"host",
+                            "port",
+                            "dbname",
+                            "user",
+                            "password",
+                            "client_encoding",
+                            "connect_timeout",
+                            "application_name",
+                            "keepalives",
+                            "keepalives_idle",
+                            "keepalives_interval",
+                            "keepalives_count",
+                            "tcp_user_timeout",
+                            nullptr};
     const char* valores[] = {HostName.c_str(),
                              porta.c_str(),
                              Database.c_str(),
@@ -179,9 +193,13 @@ void TConexao::Connect() {
     f->conn = c;
 }
 
-void TConexao::Disconnect() { f->fechar(); }
+void TConexao::Disconnect() {
+    f->fechar();
+}
 
-bool TConexao::Connected() const { return f->conn && PQstatus(f->conn) == CONNECTION_OK; }
+bool TConexao::Connected() const {
+    return f->conn && PQstatus(f->conn) == CONNECTION_OK;
+}
 
 std::string TConexao::clientEncoding() const {
     const char* cod = f->conn ? PQparameterStatus(f->conn, "client_encoding") : nullptr;
@@ -193,7 +211,9 @@ std::string TConexao::parametro(const std::string& nome) const {
     return v ? v : "";
 }
 
-int TConexao::pidServidor() const { return Connected() ? PQbackendPID(f->conn) : 0; }
+int TConexao::pidServidor() const {
+    return Connected() ? PQbackendPID(f->conn) : 0;
+}
 
 std::shared_ptr<TConexao::Resultado> TConexao::executar(const std::string& sql) {
     if (!Connected()) throw EBancoDados("SQL Error: " + std::string(SEM_CONEXAO));
@@ -233,7 +253,8 @@ std::shared_ptr<TConexao::Resultado> TConexao::executar(const std::string& sql) 
     res->pagina = pagina;
     int n = PQnfields(r);
     res->nomes.reserve(n);
-    for (int i = 0; i < n; ++i) res->nomes.push_back(dePagina(PQfname(r, i), pagina));
+    for (int i = 0; i < n; ++i)
+        res->nomes.push_back(dePagina(PQfname(r, i), pagina));
     return res;
 }
 
@@ -269,11 +290,17 @@ void TConsulta::Next() {
     if (!Eof()) ++fLinha;
 }
 
-bool TConsulta::Eof() const { return fLinha >= RecordCount(); }
+bool TConsulta::Eof() const {
+    return fLinha >= RecordCount();
+}
 
-int TConsulta::RecordCount() const { return fResultado ? PQntuples(fResultado->r) : 0; }
+int TConsulta::RecordCount() const {
+    return fResultado ? PQntuples(fResultado->r) : 0;
+}
 
-int TConsulta::FieldCount() const { return fResultado ? PQnfields(fResultado->r) : 0; }
+int TConsulta::FieldCount() const {
+    return fResultado ? PQnfields(fResultado->r) : 0;
+}
 
 std::vector<std::string> TConsulta::FieldNames() const {
     return fResultado ? fResultado->nomes : std::vector<std::string>{};
@@ -290,7 +317,8 @@ std::optional<TCampo> TConsulta::FindField(std::string_view nome) const {
 }
 
 TCampo TConsulta::FieldByName(std::string_view nome) const {
-    if (!fResultado) throw EBancoDados("Consulta fechada: campo " + std::string(nome) + " indisponível");
+    if (!fResultado)
+        throw EBancoDados("Consulta fechada: campo " + std::string(nome) + " indisponível");
     auto campo = FindField(nome);
     if (!campo) throw EBancoDados("Campo " + std::string(nome) + " não encontrado");
     return *campo;
@@ -310,7 +338,9 @@ std::string TCampo::FieldName() const {
     return res ? res->nomes.at(fColuna) : std::string();
 }
 
-bool TCampo::IsNull() const { return bruto() == nullptr; }
+bool TCampo::IsNull() const {
+    return bruto() == nullptr;
+}
 
 std::string TCampo::AsString() const {
     const char* v = bruto();

@@ -40,7 +40,7 @@ public:
     TConexao& operator=(const TConexao&) = delete;
 
     // Settings read by Connect.
-    std::string Protocol = "postgresql";   // only PostgreSQL is spoken
+    std::string Protocol = "postgresql"; // only PostgreSQL is spoken
     std::string HostName;
     int Port = 5432;
     std::string Database;

@@ -171,8 +171,7 @@ bool TOrvane_DataModule::fisSqlSelect(TConsulta& oQuery, std::string& cSql, std:
     return resultado;
 }
 
-bool TOrvane_DataModule::fisSqlUpdate(const std::string& cSql, std::string& cError,
-                                      bool lWin1252) {
+bool TOrvane_DataModule::fisSqlUpdate(const std::string& cSql, std::string& cError, bool lWin1252) {
     std::string texto = "BEGIN;" + cSql + ";COMMIT";
     if (lWin1252) texto = std::string(PREFIXO_WIN1252) + texto;
     bool resultado = false;

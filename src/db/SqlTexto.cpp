@@ -118,8 +118,10 @@ std::int64_t paraInteiro(const TVariante& v, std::string_view tipo) {
     }
     if (auto c = std::get_if<Currency>(&v)) {
         std::int64_t q = c->raw() / 10000, r = c->raw() % 10000;
-        if (r > 5000 || (r == 5000 && (q % 2) != 0)) ++q;
-        else if (r < -5000 || (r == -5000 && (q % 2) != 0)) --q;
+        if (r > 5000 || (r == 5000 && (q % 2) != 0))
+            ++q;
+        else if (r < -5000 || (r == -5000 && (q % 2) != 0))
+            --q;
         return q;
     }
     return arredondarInteiro(paraDouble(v, tipo), tipo);
@@ -142,7 +144,8 @@ std::string formatarNumeroGeral(double valor) {
     for (char c : s.substr(0, e))
         if (c != '.') digitos += c;
     int expoente = std::atoi(std::string(s.substr(e + 1)).c_str());
-    while (digitos.size() > 1 && digitos.back() == '0') digitos.pop_back();
+    while (digitos.size() > 1 && digitos.back() == '0')
+        digitos.pop_back();
 
     std::string r = negativo ? "-" : "";
     // Fixed notation from 0.0001 up to 15 integer digits; the exponent form elsewhere.

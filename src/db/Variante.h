@@ -13,6 +13,8 @@ namespace orv {
 
 using TVariante = std::variant<std::monostate, std::int64_t, double, std::string, Currency>;
 
-inline bool ehNulo(const TVariante& v) { return std::holds_alternative<std::monostate>(v); }
+inline bool ehNulo(const TVariante& v) {
+    return std::holds_alternative<std::monostate>(v);
+}
 
 } // namespace orv

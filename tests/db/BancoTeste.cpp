@@ -77,8 +77,8 @@ std::string TBancoTeste::valor(const std::string& sql) {
 }
 
 void TBancoTeste::derrubarSessoes() {
-    executarAdm("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" +
-                fNome + "' AND pid <> " + std::to_string(fConexao.pidServidor()));
+    executarAdm("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" + fNome +
+                "' AND pid <> " + std::to_string(fConexao.pidServidor()));
 }
 
 void TBancoTeste::derrubarSessao(int pid) {

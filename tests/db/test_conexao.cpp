@@ -170,8 +170,8 @@ TEST_F(Conexao, TextoIdaEVoltaPorPaginaEConformidade) {
     } casos[] = {{"WIN1252", "on"}, {"WIN1252", "off"}, {"LATIN1", "on"}, {"LATIN1", "off"}};
     int recno = 0;
     for (const auto& caso : casos) {
-        SCOPED_TRACE(std::string(caso.pagina) + " standard_conforming_strings=" +
-                     caso.conformidade);
+        SCOPED_TRACE(std::string(caso.pagina) +
+                     " standard_conforming_strings=" + caso.conformidade);
         TConexao c;
         abrir(c, caso.pagina);
         TConsulta q(&c);
@@ -179,8 +179,8 @@ TEST_F(Conexao, TextoIdaEVoltaPorPaginaEConformidade) {
         q.ExecSQL();
         ASSERT_EQ(c.parametro("standard_conforming_strings"), caso.conformidade);
 
-        q.SQL = "INSERT INTO ZVNFCCFI (SR_RECNO, CFIRETNFC) VALUES (" +
-                std::to_string(++recno) + ", " + sqlVarToStr(texto, "C") + ")";
+        q.SQL = "INSERT INTO ZVNFCCFI (SR_RECNO, CFIRETNFC) VALUES (" + std::to_string(++recno) +
+                ", " + sqlVarToStr(texto, "C") + ")";
         q.ExecSQL();
         EXPECT_EQ(q.RowsAffected(), 1);
         q.SQL = "SELECT CFIRETNFC FROM ZVNFCCFI WHERE SR_RECNO = " + std::to_string(recno) +

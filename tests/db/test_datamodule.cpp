@@ -135,7 +135,8 @@ TEST_F(DataModule, ConexaoRecusadaDevolveOErro) {
 }
 
 TEST_F(DataModule, FisSqlSelectReconectaUmaVezQuandoOServidorDerrubou) {
-    banco.executar("INSERT INTO ZVNFCCFI (CFITIPNFC, CFIPRCNFC) VALUES ('SAT', 'EN'), ('SAT', 'EN')");
+    banco.executar(
+        "INSERT INTO ZVNFCCFI (CFITIPNFC, CFIPRCNFC) VALUES ('SAT', 'EN'), ('SAT', 'EN')");
     std::string sql = "SELECT 1", erro;
     ASSERT_TRUE(a.dm.fisSqlSelect(a.dm.qryProcessa, sql, erro, true)) << erro;
     banco.derrubarSessao(a.dm.cncSelect.pidServidor());
@@ -178,8 +179,8 @@ TEST_F(DataModule, FisSqlUpdateNaoDeixaNadaQuandoUmComandoFalha) {
     // Its connection is closed when it returns (the server notices a moment later).
     std::string sessoes;
     for (int i = 0; i < 200; ++i) {
-        sessoes = banco.valor(
-            "SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database()");
+        sessoes =
+            banco.valor("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database()");
         if (sessoes == "1") break;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -237,7 +238,8 @@ TEST_F(DataModule, LerCfgVD) {
     EXPECT_FALSE(a.dm.lerCfgVD("CNX", "1", v, std::nullopt, "N"));
     EXPECT_EQ(v, "N");
     EXPECT_TRUE(a.tela.mensagens.empty());
-    EXPECT_FALSE(a.dm.lerCfgVD("NLJ", "1", v, "Não foi possivel ler o número da unidade de negócios!"));
+    EXPECT_FALSE(
+        a.dm.lerCfgVD("NLJ", "1", v, "Não foi possivel ler o número da unidade de negócios!"));
     EXPECT_EQ(v, "");
     EXPECT_EQ(a.tela.mensagens,
               (std::vector<std::string>{"Não foi possivel ler o número da unidade de negócios!"}));

@@ -59,12 +59,13 @@ const Comando kVendara[] = {
                        "CURRENT_TIME AS CHARACTER(8) ), CFIUCHCCE = 'CFe1', CFIUOPCCE = 5, "
                        "CFIUTPCCE = 'PED', CFISTACCE = 'IN' WHERE CFITIPCCE = 'SAT' AND "
                        "CFINLJCCE = 1 AND TRIM(CFISERCCE) = '900001234'"},
-    {"emissao", "UPDATE ZVNFCCFI SET CFIPRCNFC = 'CE', CFINCFNFC = 1234, CFIDGVNFC = 7, "
-                "CFINUMNFC = 123456, CFITPENFC = '1', CFIVALNFC = 49.8, CFIDATNFC = '2024/03/05', "
-                "CFIHORNFC = '14:03:59', CFICHVNFC = 'CFe35240311111111111111591234567890001234567', "
-                "CFIRECNFC = '000000000001234', CFISTANFC = 6000, CFIVSWNFC = '1.0.012', "
-                "CFIXMLNFC = '<CFe/>', CFIBK1NFC = 'E' WHERE ( ZVNFCCFI.SR_RECNO = 1 ) AND "
-                "CFIDATNFC IS NULL;"},
+    {"emissao",
+     "UPDATE ZVNFCCFI SET CFIPRCNFC = 'CE', CFINCFNFC = 1234, CFIDGVNFC = 7, "
+     "CFINUMNFC = 123456, CFITPENFC = '1', CFIVALNFC = 49.8, CFIDATNFC = '2024/03/05', "
+     "CFIHORNFC = '14:03:59', CFICHVNFC = 'CFe35240311111111111111591234567890001234567', "
+     "CFIRECNFC = '000000000001234', CFISTANFC = 6000, CFIVSWNFC = '1.0.012', "
+     "CFIXMLNFC = '<CFe/>', CFIBK1NFC = 'E' WHERE ( ZVNFCCFI.SR_RECNO = 1 ) AND "
+     "CFIDATNFC IS NULL;"},
     {"itens", "INSERT INTO ZVICFCFI (CFITIPICF, CFINSEICF, CFINCFICF, CFIECFICF, CFIORIICF, "
               "CFIOPEICF, CFINLJICF, CFIPROICF, CFIDESICF, CFIEMBICF, CFICORICF, CFIPRCICF, "
               "CFIQTDICF, CFITRIICF, CFICSOICF, CFIICMICF, CFIBICICF, CFIVICICF, CFINOPICF, "
@@ -148,7 +149,7 @@ const Comando kRemoto[] = {
               "so_versao, processador, memoria_total, memoria_disponivel, ip_local, "
               "ip_internet, bd_nome, bd_ip, conexao, erro ) VALUES (12345, 'LOJA', "
               "current_date, to_char(current_timestamp, 'hh:mm:ss' ), 'C:\\Orvane\\Orvane.exe', "
-              "'Orvane', '1.0.012', 'Zeos', 0, 0, 1, 'PC', 'Win64NT', 'Windows', 'cpu', "
+              "'Orvane', '1.0.012', 'libpq', 0, 0, 1, 'PC', 'Win64NT', 'Windows', 'cpu', "
               "     8.000,      2.500, '10.0.0.2', '1.2.3.4', 'loja01', '127.0.0.1', 'orvane', "
               "'erro')"},
 };
@@ -157,11 +158,13 @@ const Comando kRemoto[] = {
 
 TEST(Esquema, ComandosDoProgramaRodamNoBancoDoVendara) {
     TBancoTeste banco;
-    banco.executar("INSERT INTO ZVNFCCFI (CFITIPNFC, CFIECFNFC, CFIPRCNFC) VALUES ('SAT', 1, 'EN');"
-                   "INSERT INTO ZVPEDCFI (CFICODPED, CFINLJPED, CFISTAPED) VALUES (777, 1, 'Aberto');"
-                   "INSERT INTO ZVPETCFI (CFICODPET, CFIPEDPET, CFINLJPET, CFITIPPET) VALUES (12, 777, 1, 'PED');"
-                   "INSERT INTO ZVFCOCFI (CFICODFCO, CFINLJFCO, CFISTAFCO) VALUES (5, 1, 'Aberto');"
-                   "INSERT INTO ZVLOTCFI (CFICODLOT, CFINLJLOT) VALUES (9, 1)");
+    banco.executar(
+        "INSERT INTO ZVNFCCFI (CFITIPNFC, CFIECFNFC, CFIPRCNFC) VALUES ('SAT', 1, 'EN');"
+        "INSERT INTO ZVPEDCFI (CFICODPED, CFINLJPED, CFISTAPED) VALUES (777, 1, 'Aberto');"
+        "INSERT INTO ZVPETCFI (CFICODPET, CFIPEDPET, CFINLJPET, CFITIPPET) VALUES (12, 777, 1, "
+        "'PED');"
+        "INSERT INTO ZVFCOCFI (CFICODFCO, CFINLJFCO, CFISTAFCO) VALUES (5, 1, 'Aberto');"
+        "INSERT INTO ZVLOTCFI (CFICODLOT, CFINLJLOT) VALUES (9, 1)");
     executarTodos(banco, std::begin(kVendara), std::end(kVendara));
     // A few spot checks that the statements did what they say on these columns.
     EXPECT_EQ(banco.valor("SELECT CFISTAPED || '/' || CFISTOPED FROM ZVPEDCFI"), "Reser/Venda");
@@ -199,7 +202,8 @@ TEST(Esquema, FilaGrandeUsaIndices) {
         q.SQL = std::string("EXPLAIN ") + c.sql;
         q.Open();
         std::string plano;
-        for (q.First(); !q.Eof(); q.Next()) plano += q.FieldByName("QUERY PLAN").AsString() + "\n";
+        for (q.First(); !q.Eof(); q.Next())
+            plano += q.FieldByName("QUERY PLAN").AsString() + "\n";
         EXPECT_EQ(plano.find("Seq Scan on zvnfccfi"), std::string::npos) << plano;
     }
 }
