@@ -478,9 +478,17 @@ std::string validarEsquema(const std::string& pasta, const std::string& arquivo,
         if (s->empty() && e && e->message) *s = campoSeguro(e->message) + " (linha " + std::to_string(e->line) + ")";
     };
     using FnErro = void (*)(void*, const xmlError*);
-    // Parsed once per process and file: commands are serialised, the map needs no lock of its own.
-    static std::map<std::string, xmlSchemaPtr> esquemas;
-    xmlSchemaPtr& esquema = esquemas[caminho];
+    // Parsed once per process and file: commands are serialised, the map needs no lock of its
+    // own. Freed when the library is unloaded.
+    struct Esquemas {
+        std::map<std::string, xmlSchemaPtr> porCaminho;
+        ~Esquemas()
+        {
+            for (auto& [caminho, esquema] : porCaminho) xmlSchemaFree(esquema);
+        }
+    };
+    static Esquemas esquemas;
+    xmlSchemaPtr& esquema = esquemas.porCaminho[caminho];
     if (!esquema) {
         xmlSchemaParserCtxtPtr pc = xmlSchemaNewParserCtxt(caminho.c_str());
         esquema = pc ? xmlSchemaParse(pc) : nullptr;
