@@ -173,10 +173,10 @@ void TConexao::Connect() {
                              tempo.c_str(),
                              "Orvane",
                              "1",
-                             "30",
-                             "10",
+                             "20",
+                             "5",
                              "3",
-                             "60000",
+                             "20000",
                              nullptr};
     PGconn* c = PQconnectdbParams(chaves, valores, 0);
     if (!c || PQstatus(c) != CONNECTION_OK) {

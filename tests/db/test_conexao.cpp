@@ -1,6 +1,15 @@
 #include "db/Conexao.h"
 
+#include <atomic>
 #include <chrono>
+#include <stdexcept>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -216,4 +225,92 @@ TEST_F(Conexao, DatasQualquerQueSejaOEstiloDoServidor) {
     q.Open();
     EXPECT_EQ(q.FieldByName("D").AsDateTime(), codificarData(2024, 3, 5));
     EXPECT_EQ(q.FieldByName("M").AsDateTime(), codificarDataHora(2024, 3, 5, 14, 3, 59));
+}
+
+namespace {
+
+// Stands between a client and the server and can cut the line: both sockets closed at once,
+// as when a cable or a router goes, with no goodbye from the server.
+class TLinha {
+public:
+    TLinha() {
+        fEscuta = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in end{};
+        end.sin_family = AF_INET;
+        end.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t tam = sizeof end;
+        if (::bind(fEscuta, reinterpret_cast<sockaddr*>(&end), tam) != 0 ||
+            ::listen(fEscuta, 1) != 0 ||
+            ::getsockname(fEscuta, reinterpret_cast<sockaddr*>(&end), &tam) != 0)
+            throw std::runtime_error("linha: socket");
+        fPorta = ntohs(end.sin_port);
+        fThread = std::thread([this] { passar(); });
+    }
+    ~TLinha() {
+        cortar();
+        fThread.join();
+        ::close(fEscuta);
+    }
+    int porta() const { return fPorta; }
+    void cortar() {
+        fCortada = true;
+        for (int s : {fCliente.load(), fServidor.load()})
+            if (s >= 0) ::shutdown(s, SHUT_RDWR);
+    }
+
+private:
+    void passar() {
+        pollfd p{fEscuta, POLLIN, 0};
+        while (!fCortada && ::poll(&p, 1, 50) == 0) {
+        }
+        if (fCortada) return;
+        fCliente = ::accept(fEscuta, nullptr, nullptr);
+        fServidor = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in srv{};
+        srv.sin_family = AF_INET;
+        srv.sin_port = htons(PG_PORTA);
+        srv.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fServidor, reinterpret_cast<sockaddr*>(&srv), sizeof srv) != 0) return;
+        char buf[8192];
+        while (!fCortada) {
+            pollfd ps[2] = {{fCliente, POLLIN, 0}, {fServidor, POLLIN, 0}};
+            if (::poll(ps, 2, 50) <= 0) continue;
+            for (int i = 0; i < 2; ++i) {
+                if (!(ps[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+                ssize_t n = ::read(ps[i].fd, buf, sizeof buf);
+                if (n <= 0 || ::write(ps[1 - i].fd, buf, n) != n) fCortada = true;
+            }
+        }
+        ::close(fCliente);
+        ::close(fServidor);
+    }
+
+    int fEscuta = -1;
+    int fPorta = 0;
+    std::atomic<int> fCliente{-1}, fServidor{-1};
+    std::atomic<bool> fCortada{false};
+    std::thread fThread;
+};
+
+} // namespace
+
+// The line goes while a statement runs, and no message comes from the server.
+TEST_F(Conexao, LinhaCortadaNoMeioDoComandoLeComoSemConexao) {
+    TLinha linha;
+    TConexao c;
+    TBancoTeste::configurar(c, banco.nome(), "WIN1252");
+    c.Port = linha.porta();
+    c.Connect();
+    TConsulta q(&c);
+    q.SQL = "SELECT pg_sleep(10)";
+    std::thread corte([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        linha.cortar();
+    });
+    auto inicio = std::chrono::steady_clock::now();
+    std::string erro = erroDe(q);
+    corte.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5));
+    EXPECT_EQ(erro.rfind("SQL Error: no connection to the server", 0), 0u) << erro;
+    EXPECT_FALSE(c.Connected());
 }
