@@ -147,6 +147,10 @@ void Estado::desfazer()
 
 void Estado::criar(const Configuracao& cfg)
 {
+    // The serial and the state code are parts of every access key: refuse what cannot make one.
+    if (cfg.numeroSerie.size() != 9 || !soDigitos(cfg.numeroSerie))
+        throw std::runtime_error("numero_serie deve ter 9 dígitos: " + cfg.numeroSerie);
+    if (cfg.uf < 11 || cfg.uf > 53) throw std::runtime_error("uf deve ser um código de estado do IBGE: " + std::to_string(cfg.uf));
     // Keys are made outside the transaction: it is the slow part, and a second process
     // creating the same device at once simply loses the INSERT OR IGNORE.
     Credenciais cr = gerarCredenciais(cfg.numeroSerie, cfg.cnpjEmitente);
