@@ -24,11 +24,11 @@ bool TCFeCancW::GerarXml(bool apenasTagsAplicacao) {
 
     g.wGrupo("CFeCanc");
     if (completo())
-        g.wGrupo("infCFe versao=\"" + formatarDecimal(inf.versao, 2) + "\"  Id=\"" + atributoXML(inf.ID) +
-                     "\"  chCanc=\"" + atributoXML(inf.chCanc) + "\"",
+        g.wGrupo("infCFe versao=\"" + formatarDecimal(inf.versao, 2) + "\"  Id=\"" + escaparXML(inf.ID) +
+                     "\"  chCanc=\"" + escaparXML(inf.chCanc) + "\"",
                  "A01");
     else
-        g.wGrupo("infCFe chCanc=\"" + atributoXML(inf.chCanc) + "\"", "A01");
+        g.wGrupo("infCFe chCanc=\"" + escaparXML(inf.chCanc) + "\"", "A01");
     if (completo()) {
         g.wCampo(tcDatCFe, "A07", "dEmi", 10, 10, 0, inf.dEmi());
         g.wCampo(tcHorCFe, "A08", "hEmi", 8, 8, 0, inf.hEmi());

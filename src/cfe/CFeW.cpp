@@ -9,21 +9,6 @@ namespace orv {
 
 namespace escritor {
 
-std::string atributoXML(std::string_view valor) {
-    std::string r;
-    r.reserve(valor.size());
-    for (char c : valor) {
-        switch (c) {
-        case '&': r += "&amp;"; break;
-        case '<': r += "&lt;"; break;
-        case '>': r += "&gt;"; break;
-        case '"': r += "&quot;"; break;
-        default: r += c;
-        }
-    }
-    return r;
-}
-
 std::string ajustarNro(std::string_view nro, bool ajustar) {
     std::string n = trim(nro);
     if (ajustar && !n.empty() && n.size() <= 2 && somenteNumeros(n).size() == n.size())
@@ -61,7 +46,7 @@ void escreverObsFisco(TGerador& g, const TobsFiscoCollectionItem& o, std::string
     if (contarCaracteres(xCampo) > 20)
         g.wAlerta(idGrupo, "xCampo", "Identificação do campo", ERR_MSG_MAIOR);
     if (xCampo.empty()) g.wAlerta(idGrupo, "xCampo", "Identificação do campo", ERR_MSG_VAZIO);
-    g.wGrupo("obsFisco xCampo=\"" + atributoXML(xCampo) + "\"", idGrupo);
+    g.wGrupo("obsFisco xCampo=\"" + escaparXML(xCampo) + "\"", idGrupo);
     g.wCampo(tcStr, idTexto, "xTexto", 1, 60, 1, o.xTexto);
     g.wGrupo("/obsFisco");
 }
@@ -141,7 +126,7 @@ bool TCFeW::GerarXml(bool apenasTagsAplicacao) {
         std::snprintf(sb, sizeof sb, "%06d", CFe.infCFe.versaoSB);
         atributos = " versao=\"" + versao2(CFe.infCFe.versao) + "\" versaoDadosEnt=\"" +
                     versao2(CFe.infCFe.versaoDadosEnt) + "\" versaoSB=\"" + sb + "\" Id=\"" +
-                    atributoXML(CFe.infCFe.ID) + "\"";
+                    escaparXML(CFe.infCFe.ID) + "\"";
     } else {
         atributos = " versaoDadosEnt=\"" + versao2(CFe.infCFe.versaoDadosEnt) + "\"";
     }
@@ -276,7 +261,7 @@ void TCFeW::gerarProd(TProd& p) {
     g.wCampo(tcDe2, "I16", "vRatAcr", 3, 15, FO, p.vRatAcr);
     alertarOcorrencias(g, "I18", "obsFiscoDet", p.obsFiscoDet.Count(), 10);
     for (const auto& o : p.obsFiscoDet) {
-        g.wGrupo("obsFiscoDet xCampoDet=\"" + atributoXML(o.xCampoDet) + "\"", "I18");
+        g.wGrupo("obsFiscoDet xCampoDet=\"" + escaparXML(o.xCampoDet) + "\"", "I18");
         g.wCampo(tcStr, "I19", "xTextoDet", 1, 60, 1, o.xTextoDet);
         g.wGrupo("/obsFiscoDet");
     }

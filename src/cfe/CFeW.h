@@ -34,9 +34,6 @@ inline constexpr const char* IGNORAR_TAG_NIVEL =
 inline constexpr const char* DECLARACAO_UTF8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
 
 // Pieces shared by the sale and the cancellation writers.
-// An attribute value as written: the characters that would end the value or start markup are
-// escaped, everything else is kept (no trimming, no folding).
-std::string atributoXML(std::string_view valor);
 // Street number as written: 1 or 2 digits only become 3 digits with leading zeros.
 std::string ajustarNro(std::string_view nro, bool ajustar);
 // Digits of the state registration, right-padded with spaces to 12 (text preparation trims them

@@ -219,6 +219,25 @@ std::string somenteNumeros(std::string_view s) {
     return r;
 }
 
+std::string escaparXML(std::string_view texto, bool apostrofo) {
+    std::string r;
+    r.reserve(texto.size() + 16);
+    for (char c : texto) {
+        switch (c) {
+        case '&': r += "&amp;"; break;
+        case '<': r += "&lt;"; break;
+        case '>': r += "&gt;"; break;
+        case '"': r += "&quot;"; break;
+        case '\'':
+            if (apostrofo) r += "&#39;";
+            else r += c;
+            break;
+        default: r += c;
+        }
+    }
+    return r;
+}
+
 bool validarCPF(std::string_view cpf) {
     if (cpf.size() != 11 || somenteNumeros(cpf).size() != 11) return false;
     int d1 = somaModulo11(cpf, {10, 9, 8, 7, 6, 5, 4, 3, 2});
@@ -350,18 +369,7 @@ std::string TGerador::PrepararTexto(std::string_view texto) const {
         s = ansiParaUtf8(utf8ParaAnsi(texto));
     }
 
-    std::string r;
-    r.reserve(s.size() + 16);
-    for (char c : s) {
-        switch (c) {
-        case '&': r += "&amp;"; break;
-        case '<': r += "&lt;"; break;
-        case '>': r += "&gt;"; break;
-        case '"': r += "&quot;"; break;
-        case '\'': r += "&#39;"; break;
-        default: r += c;
-        }
-    }
+    std::string r = escaparXML(s, true);
 
     if (Opcoes.RetirarEspacos) {
         std::string t;

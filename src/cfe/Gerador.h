@@ -132,5 +132,8 @@ bool validarCNPJ(std::string_view cnpj);  // 14 digits with valid check digits
 // Decimal text of `valor` with `decimais` decimals: the exact double rounded to 18 significant
 // digits, then half away from zero. Locale-free; `separador` between the parts.
 std::string formatarDecimal(double valor, int decimais, char separador = '.');
+// Text with & < > " (and ' when `apostrofo`) escaped as entities, everything else kept as it is
+// (no trimming, no folding): safe as element content and inside a double-quoted attribute.
+std::string escaparXML(std::string_view texto, bool apostrofo = false);
 
 } // namespace orv

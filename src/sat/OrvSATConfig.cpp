@@ -1,5 +1,6 @@
 #include "sat/OrvSATConfig.h"
 
+#include "cfe/Gerador.h"
 #include "sat/OrvSAT.h"
 #include "sat/OrvSATResposta.h"
 #include "support/Biblioteca.h"
@@ -46,20 +47,6 @@ bool lerTag(const std::string& xml, const std::string& tag, std::string& valor) 
         return false;
     valor = xml.substr(ini, fim - ini);
     return true;
-}
-
-std::string escaparXml(const std::string& s) {
-    std::string r;
-    for (char c : s) {
-        switch (c) {
-        case '&': r += "&amp;"; break;
-        case '<': r += "&lt;"; break;
-        case '>': r += "&gt;"; break;
-        case '"': r += "&quot;"; break;
-        default: r += c;
-        }
-    }
-    return r;
 }
 
 std::string desescaparXml(const std::string& s) {
@@ -179,7 +166,7 @@ std::string TOrvSATConfigArquivos::CalcPath(const std::string& APath, const std:
 
 std::string TRede::GerarXML() const {
     auto tag = [](const char* nome, const std::string& valor) {
-        return std::string("<") + nome + ">" + escaparXml(valor) + "</" + nome + ">";
+        return std::string("<") + nome + ">" + escaparXML(valor) + "</" + nome + ">";
     };
     std::string x = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><config>";
     x += tag("tipoInter", kTiposInter[static_cast<int>(tipoInter)]);

@@ -137,6 +137,14 @@ TEST(Gerador, PreparesText) {
     EXPECT_EQ(semDobra.PrepararTexto("Ação  Ω\r\nfim"), "Ação  ?;fim");
 }
 
+// Attribute values and the SAT settings keep the apostrophe; element content escapes it too.
+TEST(Gerador, EscapesMarkupAndTheApostropheOnlyWhenAsked) {
+    EXPECT_EQ(escaparXML("a&b<c>d\"e'f  Ç"), "a&amp;b&lt;c&gt;d&quot;e'f  Ç");
+    EXPECT_EQ(escaparXML("a&b<c>d\"e'f  Ç", true), "a&amp;b&lt;c&gt;d&quot;e&#39;f  Ç");
+    EXPECT_EQ(escaparXML("&amp;"), "&amp;amp;");
+    EXPECT_EQ(escaparXML(""), "");
+}
+
 TEST(Gerador, ValidatesLengthsIntoAlertsWithoutCutting) {
     TGerador g;
     g.wCampo(tcStr, "C03", "xNome", 1, 15, 0, "1234567890123456", "Nome");
