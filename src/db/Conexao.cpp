@@ -6,11 +6,16 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "db/Numeros.h"
 #include "support/Texto.h"
 
 namespace orv {
 
 namespace {
+
+using numeros::digitos;
+using numeros::lerDouble;
+using numeros::lerInteiro;
 
 // Type identifiers of the built-in types whose values are read as something other than text.
 constexpr Oid OID_BOOL = 16, OID_INT8 = 20, OID_INT2 = 21, OID_INT4 = 23, OID_OID = 26,
@@ -42,27 +47,6 @@ std::string semQuebraFinal(std::string s) {
 }
 
 void ignorarAviso(void*, const char*) {}
-
-bool lerInteiro(std::string_view s, std::int64_t& v) {
-    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    return ec == std::errc() && p == s.data() + s.size();
-}
-
-bool lerDouble(std::string_view s, double& v) {
-    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    return ec == std::errc() && p == s.data() + s.size();
-}
-
-int digitos(std::string_view s, std::size_t pos, std::size_t n) {
-    if (pos + n > s.size()) return -1;
-    int v = 0;
-    for (std::size_t i = pos; i < pos + n; ++i) {
-        if (s[i] < '0' || s[i] > '9') return -1;
-        v = v * 10 + (s[i] - '0');
-    }
-    return v;
-}
 
 // "hh:mm:ss[.fff...]" from `pos`; false when it is not there.
 bool lerHora(std::string_view s, std::size_t pos, TDateTime& hora) {

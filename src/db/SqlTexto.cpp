@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "db/Numeros.h"
 #include "support/DataHora.h"
 #include "support/Texto.h"
 
@@ -11,28 +12,15 @@ namespace orv {
 
 namespace {
 
+using numeros::digitos;
+
 [[noreturn]] void valorInvalido(std::string_view tipo, std::string_view motivo) {
     throw std::invalid_argument("Valor inválido para o tipo " + std::string(tipo) +
                                 " em sqlVarToStr(): " + std::string(motivo));
 }
 
 bool lerDoubleTexto(std::string_view texto, double& v) {
-    std::string s = substituirTudo(trim(texto), ",", ".");
-    std::string_view sv(s);
-    if (!sv.empty() && sv.front() == '+') sv.remove_prefix(1);
-    if (sv.empty()) return false;
-    auto [p, ec] = std::from_chars(sv.data(), sv.data() + sv.size(), v);
-    return ec == std::errc() && p == sv.data() + sv.size();
-}
-
-int numero(std::string_view s, std::size_t pos, std::size_t n) {
-    if (pos + n > s.size()) return -1;
-    int v = 0;
-    for (std::size_t i = pos; i < pos + n; ++i) {
-        if (s[i] < '0' || s[i] > '9') return -1;
-        v = v * 10 + (s[i] - '0');
-    }
-    return v;
+    return numeros::lerDouble(substituirTudo(trim(texto), ",", "."), v);
 }
 
 // Date and time texts that callers may hand over: yyyy-mm-dd, yyyy/mm/dd, dd/mm/yyyy, each
@@ -43,10 +31,10 @@ bool lerDataHoraTexto(std::string_view texto, TDateTime& dt) {
     int a = -1, m = -1, d = -1;
     std::size_t pos = 0;
     if (s.size() >= 10 && (s[4] == '-' || s[4] == '/') && s[7] == s[4]) {
-        a = numero(s, 0, 4), m = numero(s, 5, 2), d = numero(s, 8, 2);
+        a = digitos(s, 0, 4), m = digitos(s, 5, 2), d = digitos(s, 8, 2);
         pos = 10;
     } else if (s.size() >= 10 && s[2] == '/' && s[5] == '/') {
-        d = numero(s, 0, 2), m = numero(s, 3, 2), a = numero(s, 6, 4);
+        d = digitos(s, 0, 2), m = digitos(s, 3, 2), a = digitos(s, 6, 4);
         pos = 10;
     }
     TDateTime data = 0;
@@ -60,11 +48,11 @@ bool lerDataHoraTexto(std::string_view texto, TDateTime& dt) {
         if (s[pos] != ' ' && s[pos] != 'T') return false;
         ++pos;
     }
-    int h = numero(s, pos, 2), mi = numero(s, pos + 3, 2), se = 0;
+    int h = digitos(s, pos, 2), mi = digitos(s, pos + 3, 2), se = 0;
     if (h < 0 || mi < 0 || s[pos + 2] != ':') return false;
     std::size_t fim = pos + 5;
     if (fim < s.size()) {
-        if (s[fim] != ':' || (se = numero(s, fim + 1, 2)) < 0 || fim + 3 != s.size()) return false;
+        if (s[fim] != ':' || (se = digitos(s, fim + 1, 2)) < 0 || fim + 3 != s.size()) return false;
     }
     try {
         dt = data + codificarHora(h, mi, se);
@@ -113,8 +101,7 @@ std::int64_t paraInteiro(const TVariante& v, std::string_view tipo) {
         std::string_view sv(t);
         if (!sv.empty() && sv.front() == '+') sv.remove_prefix(1);
         std::int64_t i = 0;
-        auto [p, ec] = std::from_chars(sv.data(), sv.data() + sv.size(), i);
-        if (!sv.empty() && ec == std::errc() && p == sv.data() + sv.size()) return i;
+        if (numeros::lerInteiro(sv, i)) return i;
     }
     if (auto c = std::get_if<Currency>(&v)) {
         std::int64_t q = c->raw() / 10000, r = c->raw() % 10000;
