@@ -4,21 +4,13 @@
 #include "sat/OrvSAT.h"
 
 #include "Falso.h"
+#include "Mensagem.h"
 
 #include <gtest/gtest.h>
 
 using namespace orv;
 
 namespace {
-
-std::string mensagemDe(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(sem erro)";
-}
 
 void preparar(TOrvSAT& sat, const std::string& biblioteca) {
     sat.setModelo(TOrvSATModelo::satDinamico_cdecl);

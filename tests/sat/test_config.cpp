@@ -2,6 +2,8 @@
 
 #include "sat/OrvSAT.h"
 
+#include "Mensagem.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,15 +12,6 @@ using namespace orv;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string mensagemDe(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(sem erro)";
-}
 
 struct PastaTemp {
     fs::path p;

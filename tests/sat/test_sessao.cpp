@@ -6,6 +6,7 @@
 #include "support/Texto.h"
 
 #include "Falso.h"
+#include "Mensagem.h"
 
 #include <gtest/gtest.h>
 
@@ -18,15 +19,6 @@ using namespace orv;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string mensagemDe(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(sem erro)";
-}
 
 std::string lerArquivo(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);
