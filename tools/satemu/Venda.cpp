@@ -446,6 +446,22 @@ std::string destinatario(xmlNodePtr dest)
     return {};
 }
 
+// Number, time stamp, access key (with a fresh cNF, given back in `cnf`) and signed QR-code text
+// of a document the device issues at `momento`, sale or cancellation alike.
+Emissao numerar(const Dispositivo& d, long ncfe, std::time_t momento, std::string vCFe, std::string dest,
+                std::string& cnf)
+{
+    Emissao r;
+    r.ncfe = ncfe;
+    r.carimbo = formatarHora(momento, "%Y%m%d%H%M%S");
+    cnf = gerarCNF();
+    r.chave = montarChave(d.uf, r.carimbo.substr(2, 4), d.cnpjContribuinte, d.serie, ncfe, cnf);
+    r.vCFe = std::move(vCFe);
+    r.dest = std::move(dest);
+    r.qrcode = assinarTexto(d.cred.chavePem, r.chave + "|" + r.carimbo + "|" + r.vCFe + "|" + r.dest);
+    return r;
+}
+
 void verificarVinculo(xmlNodePtr ide, const Dispositivo& d, int retornoVinculo)
 {
     std::string cnpjSh = textoDe(ide, "CNPJ");
@@ -620,14 +636,8 @@ Emissao autorizarVenda(const std::string& dados, const Configuracao& cfg, const 
         throw Rejeicao(1999, "Rejeição: Erro não identificado: " + e);
 
     // Number, key, signature of the QR-code text.
-    Emissao r;
-    r.ncfe = ncfe;
-    r.carimbo = formatarHora(momento, "%Y%m%d%H%M%S");
-    std::string cnf = gerarCNF();
-    r.chave = montarChave(d.uf, r.carimbo.substr(2, 4), d.cnpjContribuinte, d.serie, ncfe, cnf);
-    r.vCFe = dinheiro(vCFe);
-    r.dest = destinatario(dest);
-    r.qrcode = assinarTexto(d.cred.chavePem, r.chave + "|" + r.carimbo + "|" + r.vCFe + "|" + r.dest);
+    std::string cnf;
+    Emissao r = numerar(d, ncfe, momento, dinheiro(vCFe), destinatario(dest), cnf);
 
     Doc saida(xmlNewDoc(BAD_CAST "1.0"));
     xmlDocPtr o = saida.get();
@@ -735,14 +745,8 @@ Emissao autorizarCancelamento(const std::string& chave, const std::string& dados
         !e.empty())
         throw Rejeicao(1999, "Rejeição: Erro não identificado: " + e);
 
-    Emissao r;
-    r.ncfe = ncfe;
-    r.carimbo = formatarHora(momento, "%Y%m%d%H%M%S");
-    std::string cnf = gerarCNF();
-    r.chave = montarChave(d.uf, r.carimbo.substr(2, 4), d.cnpjContribuinte, d.serie, ncfe, cnf);
-    r.vCFe = alvo->vCFe;
-    r.dest = alvo->dest;
-    r.qrcode = assinarTexto(d.cred.chavePem, r.chave + "|" + r.carimbo + "|" + r.vCFe + "|" + r.dest);
+    std::string cnf;
+    Emissao r = numerar(d, ncfe, momento, alvo->vCFe, alvo->dest, cnf);
 
     Doc saida(xmlNewDoc(BAD_CAST "1.0"));
     xmlDocPtr o = saida.get();
