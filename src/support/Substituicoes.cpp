@@ -2,7 +2,7 @@
 
 #include "support/Texto.h"
 
-#include <cstdio>
+#include <algorithm>
 
 namespace orv {
 
@@ -91,7 +91,6 @@ std::string decodificar(std::string_view texto) {
 std::string codificar(std::string_view texto) {
     const std::u32string cps = paraCodepoints(texto);
     std::string r;
-    char buf[24];
     for (std::size_t i = 0; i < cps.size() && i < kGrupos; ++i) {
         const int m = multiplicador(static_cast<int>(i));
         long long c = static_cast<long long>(cps[i]);
@@ -104,8 +103,10 @@ std::string codificar(std::string_view texto) {
         // Any g in [c*m - 7, c*m - 7 + m - 1] decodes to c; the spread only varies the digits.
         long long g = c * m - 7 + static_cast<long long>((c + static_cast<long long>(i)) % m);
         if (g > kMaxGrupo) g = kMaxGrupo;
-        std::snprintf(buf, sizeof buf, "%04lld", g);
-        r += buf;
+        // g is at least 32 - 7 here, so this is always four digits with leading zeros.
+        const std::string digitos = std::to_string(g);
+        r.append(4 - std::min<std::size_t>(digitos.size(), 4), '0');
+        r += digitos;
     }
     return r;
 }
