@@ -129,12 +129,7 @@ std::string TCFeCanc::GerarXML(bool ApenasTagsAplicacao) {
     w.Gerador.Opcoes.TamanhoIdentacao = TamanhoIdentacao;
     w.GerarXml(ApenasTagsAplicacao);
     std::string& texto = w.Gerador.ArquivoFormatoXML;
-    bool ascii = true;
-    for (unsigned char c : texto)
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
+    const bool ascii = ehAscii(texto);
     fXMLOriginal = ascii ? std::move(texto) : ansiParaUtf8(utf8ParaAnsi(texto));
     return fXMLOriginal;
 }

@@ -585,12 +585,7 @@ std::string TCFe::GerarXML(bool ApenasTagsAplicacao) {
     w.GerarXml(ApenasTagsAplicacao);
 
     std::string& texto = w.Gerador.ArquivoFormatoXML;
-    bool ascii = true;
-    for (unsigned char c : texto)
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
+    const bool ascii = ehAscii(texto);
     // What the ANSI code page cannot hold has become "?" on the way.
     std::string ansi = ascii ? std::move(texto) : utf8ParaAnsi(texto);
     if (declaraUtf8(ansi))

@@ -11,12 +11,6 @@ namespace orv {
 
 namespace {
 
-bool ehAscii(std::string_view s) {
-    for (unsigned char c : s)
-        if (c >= 0x80) return false;
-    return true;
-}
-
 std::string_view aparar(std::string_view s) {
     std::size_t a = 0, b = s.size();
     while (a < b && static_cast<unsigned char>(s[a]) <= ' ') ++a;

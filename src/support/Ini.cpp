@@ -62,12 +62,6 @@ bool lerInteiro(std::string_view v, int& saida) {
     return true;
 }
 
-bool ehAscii(std::string_view s) {
-    for (unsigned char c : s)
-        if (c >= 0x80) return false;
-    return true;
-}
-
 } // namespace
 
 TIniFile::TIniFile(std::string caminho) : fCaminho(std::move(caminho)) {

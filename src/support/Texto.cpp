@@ -89,18 +89,20 @@ std::string nomeIconv(int pagina) {
 
 std::string utf8ParaPagina(std::string_view utf8, int pagina) {
     if (ehUtf8(pagina)) return ehUtf8Valido(utf8) ? std::string(utf8) : converter(utf8, "UTF-8", "UTF-8", true);
-    bool ascii = true;
-    for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) return std::string(utf8);
+    if (ehAscii(utf8)) return std::string(utf8);
     return converter(utf8, "UTF-8", nomeIconv(pagina), true);
 }
 
 std::string paginaParaUtf8(std::string_view bytes, int pagina) {
     if (ehUtf8(pagina)) return ehUtf8Valido(bytes) ? std::string(bytes) : converter(bytes, "UTF-8", "UTF-8", true);
-    bool ascii = true;
-    for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) return std::string(bytes);
+    if (ehAscii(bytes)) return std::string(bytes);
     return converter(bytes, nomeIconv(pagina), "UTF-8", false);
+}
+
+bool ehAscii(std::string_view s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
 }
 
 bool ehUtf8Valido(std::string_view s) {

@@ -24,6 +24,8 @@ inline std::string ansiParaUtf8(std::string_view s) { return paginaParaUtf8(s, C
 // The iconv name of a Windows code page ("WINDOWS-1252", "CP850", "UTF-8"...).
 std::string nomeIconv(int pagina);
 
+// True when every byte is below 0x80 (the empty text too).
+bool ehAscii(std::string_view s);
 bool ehUtf8Valido(std::string_view s);
 // Text that may be UTF-8 or Windows-1252 (INI files, old rows): UTF-8 when valid, else 1252.
 std::string paraUtf8(std::string_view s);
