@@ -16,6 +16,21 @@ namespace orv {
 
 class TGerador;
 
+// One stored emission moment: dEmi and hEmi are its date and time halves, and setting one keeps
+// the other half.
+class TMomentoEmissao {
+public:
+    TDateTime dEmi() const { return somenteData(fEmissao); }
+    TDateTime hEmi() const { return somenteHora(fEmissao); }
+    void setDEmi(TDateTime data) { fEmissao = somenteData(data) + somenteHora(fEmissao); }
+    void setHEmi(TDateTime hora) { fEmissao = somenteData(fEmissao) + somenteHora(hora); }
+    TDateTime momentoEmissao() const { return fEmissao; }
+    void setMomentoEmissao(TDateTime dt) { fEmissao = dt; }
+
+protected:
+    TDateTime fEmissao = 0;
+};
+
 class TInfCFe {
 public:
     Currency versao;          // layout of the authorised document (0.08)
@@ -26,7 +41,7 @@ public:
     void Clear() { *this = TInfCFe{}; }
 };
 
-class Tide {
+class Tide : public TMomentoEmissao {
 public:
     int cUF = 0;
     int cNF = 0;
@@ -40,20 +55,8 @@ public:
     std::string assinaturaQRCODE;
     int numeroCaixa = 0;
 
-    // dEmi and hEmi are the date and time halves of one stored emission moment: setting one
-    // keeps the other half.
-    TDateTime dEmi() const { return somenteData(fEmissao); }
-    TDateTime hEmi() const { return somenteHora(fEmissao); }
-    void setDEmi(TDateTime data) { fEmissao = somenteData(data) + somenteHora(fEmissao); }
-    void setHEmi(TDateTime hora) { fEmissao = somenteData(fEmissao) + somenteHora(hora); }
-    TDateTime momentoEmissao() const { return fEmissao; }
-    void setMomentoEmissao(TDateTime dt) { fEmissao = dt; }
-
     void Clear();         // header and sale part
     void ClearSessao();   // sale part only
-
-private:
-    TDateTime fEmissao = 0;
 };
 
 class TenderEmit {

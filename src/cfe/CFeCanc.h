@@ -10,27 +10,17 @@
 namespace orv {
 namespace canc {
 
-class TInfCFe {
+// The emission moment (dEmi, hEmi) here is the cancellation's own.
+class TInfCFe : public TMomentoEmissao {
 public:
     double versao = 0;      // layout of the cancelled coupon
     std::string ID;         // key of the cancellation, without prefix
     std::string chCanc;     // key of the cancelled coupon, with its "CFe" prefix
 
-    // Date and time halves of the cancellation's emission moment.
-    TDateTime dEmi() const { return somenteData(fEmissao); }
-    TDateTime hEmi() const { return somenteHora(fEmissao); }
-    void setDEmi(TDateTime data) { fEmissao = somenteData(data) + somenteHora(fEmissao); }
-    void setHEmi(TDateTime hora) { fEmissao = somenteData(fEmissao) + somenteHora(hora); }
-    TDateTime momentoEmissao() const { return fEmissao; }
-    void setMomentoEmissao(TDateTime dt) { fEmissao = dt; }
-
     void Clear() { *this = TInfCFe{}; }
-
-private:
-    TDateTime fEmissao = 0;
 };
 
-class Tide {
+class Tide : public TMomentoEmissao {
 public:
     int cUF = 0;
     int cNF = 0;
@@ -43,13 +33,6 @@ public:
     std::string assinaturaQRCODE;
     int numeroCaixa = 0;
 
-    TDateTime dEmi() const { return somenteData(fEmissao); }
-    TDateTime hEmi() const { return somenteHora(fEmissao); }
-    void setDEmi(TDateTime data) { fEmissao = somenteData(data) + somenteHora(fEmissao); }
-    void setHEmi(TDateTime hora) { fEmissao = somenteData(fEmissao) + somenteHora(hora); }
-    TDateTime momentoEmissao() const { return fEmissao; }
-    void setMomentoEmissao(TDateTime dt) { fEmissao = dt; }
-
     void Clear() { *this = Tide{}; }
     void ClearSessao() {
         cNF = 0;
@@ -58,9 +41,6 @@ public:
         fEmissao = 0;
         assinaturaQRCODE.clear();
     }
-
-private:
-    TDateTime fEmissao = 0;
 };
 
 class TEmit {
