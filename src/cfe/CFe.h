@@ -9,12 +9,14 @@
 #include "support/DataHora.h"
 #include "support/Valor.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace orv {
 
 class TGerador;
+class TGeradorOpcoes;
 
 // One stored emission moment: dEmi and hEmi are its date and time halves, and setting one keeps
 // the other half.
@@ -255,7 +257,51 @@ private:
     std::unique_ptr<TGerador> fGerador;
 };
 
-class TCFe {
+// What the sale and the cancellation documents share about their XML: the writer's text options,
+// the file last read or written, and the last XML produced or loaded, byte for byte.
+class TDocumentoXML {
+public:
+    std::string NomeArquivo;
+
+    // Writer options.
+    bool RetirarAcentos = true;
+    bool RetirarEspacos = true;
+    bool IdentarXML = false;  // the system sends its documents as one line
+    int TamanhoIdentacao = 3;
+
+    // The last XML produced or loaded, byte for byte.
+    const std::string& XMLOriginal() const { return fXMLOriginal; }
+
+    // Renders the entry document (true) or the complete document (false); the result also
+    // becomes XMLOriginal.
+    virtual std::string GerarXML(bool ApenasTagsAplicacao) = 0;
+    // Parses a document text into the model; on success keeps it unchanged as XMLOriginal.
+    virtual void SetXMLString(const std::string& AValue) = 0;
+    // XMLOriginal, or the complete document when there is none yet.
+    std::string GetAsXMLString();
+    std::string AsXMLString() { return GetAsXMLString(); }
+    // Reads the file (byte-order mark rule, lines joined with CR LF) and parses it. Throws when
+    // the file cannot be read.
+    bool LoadFromFile(const std::string& AFileName);
+    // Writes the bytes of GetAsXMLString, replacing the file; an empty text leaves an existing
+    // file untouched.
+    bool SaveToFile(const std::string& AFileName);
+
+protected:
+    TDocumentoXML() = default;
+    ~TDocumentoXML() = default;
+
+    // The text options above, as the generator takes them.
+    void aplicarOpcoes(TGeradorOpcoes& opcoes) const;
+    // Runs `ler`, which reads AValue into the model: when it throws, the stored XML and the file
+    // name are put back as they were (the model's reset must not lose them) and the exception goes
+    // on; otherwise AValue becomes XMLOriginal.
+    void lerGuardando(const std::string& AValue, const std::function<void()>& ler);
+
+    std::string fXMLOriginal;
+};
+
+class TCFe : public TDocumentoXML {
 public:
     TCFe();
     ~TCFe();
@@ -274,17 +320,7 @@ public:
     TobsFiscoCollection obsFisco;  // document level, layout 0.08 and later
     TSignature signature;
 
-    std::string NomeArquivo;
-
-    // Writer options.
-    bool RetirarAcentos = true;
-    bool RetirarEspacos = true;
-    bool IdentarXML = false;
-    int TamanhoIdentacao = 3;
-    bool AjustarTagNro = true;
-
-    // The last XML produced or loaded, byte for byte.
-    const std::string& XMLOriginal() const { return fXMLOriginal; }
+    bool AjustarTagNro = true;  // writer option: a street number of 1 or 2 digits is padded to 3
 
     // Resets everything.
     void Clear();
@@ -294,22 +330,9 @@ public:
 
     // Renders the entry document (true) or the complete CF-e (false) as UTF-8 bytes starting with
     // the XML declaration; the result also becomes XMLOriginal.
-    std::string GerarXML(bool ApenasTagsAplicacao);
-    // XMLOriginal, or the complete document when there is none yet.
-    std::string GetAsXMLString();
-    std::string AsXMLString() { return GetAsXMLString(); }
+    std::string GerarXML(bool ApenasTagsAplicacao) override;
     // Parses a CF-e text into the model; on success keeps it unchanged as XMLOriginal.
-    void SetXMLString(const std::string& AValue);
-
-    // Reads the file (byte-order mark rule, lines joined with CR LF) and parses it. Throws when
-    // the file cannot be read.
-    bool LoadFromFile(const std::string& AFileName);
-    // Writes the bytes of GetAsXMLString, replacing the file; an empty text leaves an existing
-    // file untouched.
-    bool SaveToFile(const std::string& AFileName);
-
-private:
-    std::string fXMLOriginal;
+    void SetXMLString(const std::string& AValue) override;
 };
 
 class TLoteCFeCollection : public TOrvObjectList<TCFe> {};

@@ -67,7 +67,7 @@ public:
     TobsFiscoCollection obsFisco;
 };
 
-class TCFeCanc {
+class TCFeCanc : public TDocumentoXML {
 public:
     TCFeCanc();
     ~TCFeCanc();
@@ -82,31 +82,15 @@ public:
     TInfAdic InfAdic;
     TSignature signature;
 
-    std::string NomeArquivo;
-
-    bool RetirarAcentos = true;
-    bool RetirarEspacos = true;
-    bool IdentarXML = false;  // the system sends the request as one line
-    int TamanhoIdentacao = 3;
-
-    const std::string& XMLOriginal() const { return fXMLOriginal; }
-
     void Clear();
     void ClearSessao();
 
     // Renders the request (true) or the complete cancellation (false); the result, which
     // declares UTF-8, is UTF-8 bytes and also becomes XMLOriginal.
-    std::string GerarXML(bool ApenasTagsAplicacao);
-    std::string GetAsXMLString();
-    std::string AsXMLString() { return GetAsXMLString(); }
+    std::string GerarXML(bool ApenasTagsAplicacao) override;
     // Parses a cancellation text (UTF-8 when it declares so, else Windows-1252); on success keeps
     // it unchanged as XMLOriginal.
-    void SetXMLString(const std::string& AValue);
-    bool LoadFromFile(const std::string& AFileName);
-    bool SaveToFile(const std::string& AFileName);
-
-private:
-    std::string fXMLOriginal;
+    void SetXMLString(const std::string& AValue) override;
 };
 
 class TLoteCFeCancCollection : public TOrvObjectList<TCFeCanc> {};

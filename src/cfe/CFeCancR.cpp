@@ -84,22 +84,7 @@ namespace canc {
 void TCFeCanc::SetXMLString(const std::string& AValue) {
     TCFeCancR leitor(*this);
     leitor.Leitor.Arquivo = xmlParaTexto(AValue, false);
-    std::string anterior = fXMLOriginal;
-    std::string nome = NomeArquivo;
-    try {
-        leitor.LerXml();
-    } catch (...) {
-        fXMLOriginal = std::move(anterior);
-        NomeArquivo = std::move(nome);
-        throw;
-    }
-    fXMLOriginal = AValue;
-}
-
-bool TCFeCanc::LoadFromFile(const std::string& AFileName) {
-    SetXMLString(lerArquivoXML(AFileName));
-    NomeArquivo = AFileName;
-    return true;
+    lerGuardando(AValue, [&] { leitor.LerXml(); });
 }
 
 } // namespace canc

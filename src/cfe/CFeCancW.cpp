@@ -123,10 +123,7 @@ namespace canc {
 // folding off accented letters are not stored as bytes that contradict the declaration.
 std::string TCFeCanc::GerarXML(bool ApenasTagsAplicacao) {
     TCFeCancW w(*this);
-    w.Gerador.Opcoes.RetirarAcentos = RetirarAcentos;
-    w.Gerador.Opcoes.RetirarEspacos = RetirarEspacos;
-    w.Gerador.Opcoes.IdentarXML = IdentarXML;
-    w.Gerador.Opcoes.TamanhoIdentacao = TamanhoIdentacao;
+    aplicarOpcoes(w.Gerador.Opcoes);
     w.GerarXml(ApenasTagsAplicacao);
     std::string& texto = w.Gerador.ArquivoFormatoXML;
     const bool ascii = ehAscii(texto);

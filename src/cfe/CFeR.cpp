@@ -310,23 +310,7 @@ void TCFeR::lerItem(const std::string& elemento) {
 void TCFe::SetXMLString(const std::string& AValue) {
     TCFeR leitor(*this);
     leitor.Leitor.Arquivo = xmlParaTexto(AValue, true);
-    // A failed read leaves the stored XML as it was (the model's reset must not lose it).
-    std::string anterior = fXMLOriginal;
-    std::string nome = NomeArquivo;
-    try {
-        leitor.LerXml();
-    } catch (...) {
-        fXMLOriginal = std::move(anterior);
-        NomeArquivo = std::move(nome);
-        throw;
-    }
-    fXMLOriginal = AValue;
-}
-
-bool TCFe::LoadFromFile(const std::string& AFileName) {
-    SetXMLString(lerArquivoXML(AFileName));
-    NomeArquivo = AFileName;
-    return true;
+    lerGuardando(AValue, [&] { leitor.LerXml(); });
 }
 
 } // namespace orv

@@ -577,10 +577,7 @@ void TCFeW::gerarObsFisco() {
 // already declares UTF-8) encoded as UTF-8 behind the declaration.
 std::string TCFe::GerarXML(bool ApenasTagsAplicacao) {
     TCFeW w(*this);
-    w.Gerador.Opcoes.RetirarAcentos = RetirarAcentos;
-    w.Gerador.Opcoes.RetirarEspacos = RetirarEspacos;
-    w.Gerador.Opcoes.IdentarXML = IdentarXML;
-    w.Gerador.Opcoes.TamanhoIdentacao = TamanhoIdentacao;
+    aplicarOpcoes(w.Gerador.Opcoes);
     w.Opcoes.AjustarTagNro = AjustarTagNro;
     w.GerarXml(ApenasTagsAplicacao);
 
