@@ -11,13 +11,6 @@ namespace orv {
 
 namespace {
 
-std::string_view aparar(std::string_view s) {
-    std::size_t a = 0, b = s.size();
-    while (a < b && static_cast<unsigned char>(s[a]) <= ' ') ++a;
-    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ') --b;
-    return s.substr(a, b - a);
-}
-
 // "|a|b|" -> does `texto` begin with one of the non-empty entries?
 bool comecaComAlgum(std::string_view texto, std::string_view lista) {
     std::size_t i = 0;

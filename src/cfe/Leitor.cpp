@@ -12,13 +12,6 @@ namespace orv {
 
 namespace {
 
-std::string_view aparar(std::string_view s) {
-    std::size_t a = 0, b = s.size();
-    while (a < b && static_cast<unsigned char>(s[a]) <= ' ') ++a;
-    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ') --b;
-    return s.substr(a, b - a);
-}
-
 char maiuscula(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Position of `agulha` (already upper case) in `texto` ignoring ASCII case; npos when absent.

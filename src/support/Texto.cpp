@@ -215,6 +215,13 @@ std::string trimDireita(std::string_view s) {
     return std::string(s.substr(0, n));
 }
 
+std::string_view aparar(std::string_view s) {
+    std::size_t a = 0, b = s.size();
+    while (a < b && static_cast<unsigned char>(s[a]) <= ' ') ++a;
+    while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ') --b;
+    return s.substr(a, b - a);
+}
+
 std::string trim(std::string_view s) { return trimEsquerda(trimDireita(s)); }
 
 std::string maiusculas(std::string_view s) {

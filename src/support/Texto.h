@@ -45,6 +45,8 @@ std::string deCodepoints(std::u32string_view cps);
 
 // Blanks and control characters (<= ' ') removed from the ends, as the platform's Trim does.
 std::string trim(std::string_view s);
+// As trim, but a view into `s` (which must outlive it).
+std::string_view aparar(std::string_view s);
 std::string trimEsquerda(std::string_view s);
 std::string trimDireita(std::string_view s);
 // ASCII-only case changes (names, tags, keys).
