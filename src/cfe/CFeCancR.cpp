@@ -1,6 +1,7 @@
 #include "cfe/CFeCancR.h"
 
 #include "cfe/ArquivoXML.h"
+#include "cfe/CFeR.h"
 #include "support/Texto.h"
 
 namespace orv {
@@ -63,17 +64,10 @@ bool TCFeCancR::LerXml() {
         c.Total.vCFe = Currency::deDouble(L.rCampo(tcDe2, "vCFe").paraDouble());
 
     if (!L.rExtrai(1, "infAdic").empty())
-        for (int n = 1; !L.rExtrai(2, "obsFisco", "", n).empty(); ++n) {
-            TobsFiscoCollectionItem& o = c.InfAdic.obsFisco.New();
-            o.xCampo = L.rAtributo("xCampo").paraTexto();
-            o.xTexto = L.rCampo(tcStr, "xTexto").paraTexto();
-        }
+        for (int n = 1; !L.rExtrai(2, "obsFisco", "", n).empty(); ++n)
+            lerObsFisco(L, c.InfAdic.obsFisco.New());
 
-    L.Grupo = texto;
-    c.signature.URI = L.rAtributo("Reference URI=").paraTexto();
-    c.signature.DigestValue = L.rCampo(tcStr, "DigestValue").paraTexto();
-    c.signature.SignatureValue = L.rCampo(tcStr, "SignatureValue").paraTexto();
-    c.signature.X509Certificate = L.rCampo(tcStr, "X509Certificate").paraTexto();
+    lerAssinatura(L, texto, c.signature);
     return true;
 }
 

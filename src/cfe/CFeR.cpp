@@ -25,6 +25,19 @@ const Currency versao009 = Currency::deRaw(900);
 
 } // namespace
 
+void lerObsFisco(TLeitor& L, TobsFiscoCollectionItem& o) {
+    o.xCampo = L.rAtributo("xCampo").paraTexto();
+    o.xTexto = L.rCampo(tcStr, "xTexto").paraTexto();
+}
+
+void lerAssinatura(TLeitor& L, const std::string& texto, TSignature& s) {
+    L.Grupo = texto;
+    s.URI = L.rAtributo("Reference URI=").paraTexto();
+    s.DigestValue = L.rCampo(tcStr, "DigestValue").paraTexto();
+    s.SignatureValue = L.rCampo(tcStr, "SignatureValue").paraTexto();
+    s.X509Certificate = L.rCampo(tcStr, "X509Certificate").paraTexto();
+}
+
 bool TCFeR::LerXml() {
     TLeitor& L = Leitor;
     const std::string texto = L.Arquivo;
@@ -169,29 +182,21 @@ bool TCFeR::LerXml() {
         }
     }
 
-    auto lerObsFisco = [&L](TobsFiscoCollectionItem& o) {
-        o.xCampo = L.rAtributo("xCampo").paraTexto();
-        o.xTexto = L.rCampo(tcStr, "xTexto").paraTexto();
-    };
     if (!L.rExtrai(1, "infAdic").empty()) {
         CFe.InfAdic.infCpl = L.rCampo(tcStr, "infCpl").paraTexto();
         if (versao <= versao007)
             for (int n = 1; !L.rExtrai(2, "obsFisco", "", n).empty(); ++n) {
                 TobsFiscoCollectionItem& o = CFe.InfAdic.obsFisco.New();
-                lerObsFisco(o);
+                lerObsFisco(L, o);
                 TobsFiscoCollectionItem& copia = CFe.obsFisco.New();
                 copia = o;
             }
     }
     if (versao >= versao008)
         for (int n = 1; !L.rExtrai(1, "obsFisco", "", n).empty(); ++n)
-            lerObsFisco(CFe.obsFisco.New());
+            lerObsFisco(L, CFe.obsFisco.New());
 
-    L.Grupo = texto;
-    CFe.signature.URI = L.rAtributo("Reference URI=").paraTexto();
-    CFe.signature.DigestValue = L.rCampo(tcStr, "DigestValue").paraTexto();
-    CFe.signature.SignatureValue = L.rCampo(tcStr, "SignatureValue").paraTexto();
-    CFe.signature.X509Certificate = L.rCampo(tcStr, "X509Certificate").paraTexto();
+    lerAssinatura(L, texto, CFe.signature);
     return true;
 }
 

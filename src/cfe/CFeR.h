@@ -8,6 +8,12 @@
 
 namespace orv {
 
+// Pieces shared by the sale and the cancellation readers.
+// xCampo and xTexto of the obsFisco group the reader has just extracted.
+void lerObsFisco(TLeitor& L, TobsFiscoCollectionItem& o);
+// The signature block, searched for in the whole document `texto`, which becomes L's group.
+void lerAssinatura(TLeitor& L, const std::string& texto, TSignature& s);
+
 class TCFeR {
 public:
     explicit TCFeR(TCFe& AOwner) : CFe(AOwner) {}
