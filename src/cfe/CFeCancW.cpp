@@ -9,18 +9,11 @@ namespace orv {
 
 using namespace escritor;
 
-TCFeCancW::TCFeCancW(TCFeCanc& AOwner) : CFeCanc(AOwner) { Gerador.IgnorarTagNivel = IGNORAR_TAG_NIVEL; }
-
 bool TCFeCancW::GerarXml(bool apenasTagsAplicacao) {
-    ApenasTagsAplicacao = apenasTagsAplicacao;
+    iniciar(apenasTagsAplicacao, DECLARACAO_UTF8);
     TGerador& g = Gerador;
     const canc::TInfCFe& inf = CFeCanc.infCFe;
-    g.LayoutArquivoTXT.clear();
-    g.ArquivoFormatoXML = DECLARACAO_UTF8;
     if (g.Opcoes.IdentarXML) g.ArquivoFormatoXML += "\r\n";
-    g.ArquivoFormatoTXT.clear();
-    g.ListaDeAlertas.clear();
-    g.Opcoes.NivelIdentacao = 0;
 
     g.wGrupo("CFeCanc");
     if (completo())

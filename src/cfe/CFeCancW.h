@@ -9,21 +9,17 @@
 
 namespace orv {
 
-class TCFeCancW {
+class TCFeCancW : public escritor::TEscritor {
 public:
-    explicit TCFeCancW(TCFeCanc& AOwner);
+    explicit TCFeCancW(TCFeCanc& AOwner) : CFeCanc(AOwner) {}
 
-    TGerador Gerador;
     TCFeCanc& CFeCanc;
-    escritor::TGeradorOpcoes Opcoes;
-    bool ApenasTagsAplicacao = false;
 
     // Renders into Gerador.ArquivoFormatoXML, which begins with the UTF-8 declaration; true when
     // no alert was recorded.
     bool GerarXml(bool ApenasTagsAplicacao);
 
 private:
-    bool completo() const { return !ApenasTagsAplicacao; }
     void gerarIde();
     void gerarEmit();
     void gerarDest();

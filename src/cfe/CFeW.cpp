@@ -16,6 +16,15 @@ std::string ajustarNro(std::string_view nro, bool ajustar) {
     return n;
 }
 
+void TEscritor::iniciar(bool apenasTagsAplicacao, std::string_view inicio) {
+    ApenasTagsAplicacao = apenasTagsAplicacao;
+    Gerador.LayoutArquivoTXT.clear();
+    Gerador.ArquivoFormatoXML = inicio;
+    Gerador.ArquivoFormatoTXT.clear();
+    Gerador.ListaDeAlertas.clear();
+    Gerador.Opcoes.NivelIdentacao = 0;
+}
+
 std::string ieParaEscrita(std::string_view ie) {
     std::string d = somenteNumeros(ie);
     if (d.size() < 12) d.append(12 - d.size(), ' ');
@@ -107,15 +116,8 @@ bool positivo(Currency c) { return c > ZERO; }
 std::string versao2(Currency v) { return formatarDecimal(v.paraDouble(), 2); }
 } // namespace
 
-TCFeW::TCFeW(TCFe& AOwner) : CFe(AOwner) { Gerador.IgnorarTagNivel = IGNORAR_TAG_NIVEL; }
-
 bool TCFeW::GerarXml(bool apenasTagsAplicacao) {
-    ApenasTagsAplicacao = apenasTagsAplicacao;
-    Gerador.LayoutArquivoTXT.clear();
-    Gerador.ArquivoFormatoXML.clear();
-    Gerador.ArquivoFormatoTXT.clear();
-    Gerador.ListaDeAlertas.clear();
-    Gerador.Opcoes.NivelIdentacao = 0;
+    iniciar(apenasTagsAplicacao, "");
     // Room for a typical coupon, so a 500-item document is not copied over and over.
     Gerador.ArquivoFormatoXML.reserve(1024 + static_cast<std::size_t>(CFe.Det.Count()) * 1200);
 

@@ -54,22 +54,34 @@ bool ufIbgeValida(int cUF);
 bool municipioIbgeValido(int cMun);
 bool siglaUfValida(std::string_view uf);
 
+// What the sale and the cancellation writers share: their generator, options and mode.
+class TEscritor {
+public:
+    TGerador Gerador;
+    TGeradorOpcoes Opcoes;
+    bool ApenasTagsAplicacao = false;
+
+protected:
+    TEscritor() { Gerador.IgnorarTagNivel = IGNORAR_TAG_NIVEL; }
+
+    bool completo() const { return !ApenasTagsAplicacao; }
+    // Starts a rendering in the mode given: the generator's document becomes `inicio`, with no
+    // alerts and at level 0.
+    void iniciar(bool apenasTagsAplicacao, std::string_view inicio);
+};
+
 } // namespace escritor
 
-class TCFeW {
+class TCFeW : public escritor::TEscritor {
 public:
-    explicit TCFeW(TCFe& AOwner);
+    explicit TCFeW(TCFe& AOwner) : CFe(AOwner) {}
 
-    TGerador Gerador;
     TCFe& CFe;
-    escritor::TGeradorOpcoes Opcoes;
-    bool ApenasTagsAplicacao = false;
 
     // Renders into Gerador.ArquivoFormatoXML; true when no alert was recorded.
     bool GerarXml(bool ApenasTagsAplicacao);
 
 private:
-    bool completo() const { return !ApenasTagsAplicacao; }
     void gerarIde();
     void gerarEmit();
     void gerarDest();
